@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+
+// The callback interface of every window or exchange that talks to the drive.
+// DriveLink calls the owner on top of its owner stack.
+class LinkOwner
+{
+public:
+    virtual ~LinkOwner() = default;
+
+    // No reply came within the time-out; the link has already been reset.
+    virtual void onLinkTimeout() = 0;
+    // One complete reply line, without its carriage return and without the
+    // station prefix, as bytes exactly as the drive sent them.
+    virtual void onLinkReply(const QByteArray &line) = 0;
+};
