@@ -1,0 +1,105 @@
+#include "appsettings.h"
+#include "features.h"
+#include "link/drivelink.h"
+#include "link/portmap.h"
+#include "link/serialportio.h"
+#include "mainmenuwindow.h"
+#include "profilestore.h"
+#include "resources/catalogue.h"
+#include "sim/ptyendpoint.h"
+#include "sim/virtualdrive.h"
+#include "singleinstance.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMessageBox>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("torvane"));
+    QApplication::setApplicationVersion(QStringLiteral(TORVANE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sets up, tunes and maintains a direct-drive servo drive."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Talk to a virtual drive on a pseudo-terminal."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Serial device of the drive for this run."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption noSplash(QStringLiteral("no-splash"),
+                                      QStringLiteral("Skip the version window at start."));
+    parser.addOptions({simulate, port, noSplash});
+    parser.process(app);
+
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList moduleDirs{appDir, QStringLiteral(TORVANE_INSTALL_LIBDIR)};
+    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+
+    SingleInstance guard(name);
+    if (!guard.acquire()) {
+        // Another copy runs: bring it to the front and end without writing.
+        guard.raiseRunning();
+        return 0;
+    }
+
+    const Catalogue::Choice choice = Catalogue::instance().loadPreferred(moduleDirs);
+    AppSettings &settings = AppSettings::instance();
+    settings.setEnglish(choice.english);
+    settings.setSiblingVariant(choice.siblingVariant);
+
+    ProfileStore profile;
+    settings.setProfile(&profile);
+    settings.readStartupEntries();
+
+    PortMap portMap;
+    portMap.load(profile);
+
+    // A virtual drive in this process, on a pseudo-terminal that the link
+    // opens like any serial device.
+    std::unique_ptr<VirtualDrive> drive;
+    std::unique_ptr<PtyEndpoint> pty;
+    if (parser.isSet(simulate)) {
+        drive = std::make_unique<VirtualDrive>();
+        drive->setProfile(VirtualDrive::Profile::Demo);
+        pty = std::make_unique<PtyEndpoint>();
+        QString error;
+        if (!pty->open(&error)) {
+            std::fprintf(stderr, "torvane: cannot start the virtual drive: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+        pty->attach(drive.get());
+        portMap.setOverride(settings.comPort(), pty->slavePath());
+    } else if (parser.isSet(port)) {
+        portMap.setOverride(settings.comPort(), parser.value(port));
+    }
+
+    DriveLink link;
+    DriveLink::setInstance(&link);
+    link.setPortFactory([&portMap](int comPort) -> std::unique_ptr<PortIo> {
+        return std::make_unique<SerialPortIo>(portMap.path(comPort));
+    });
+
+    MainMenuWindow window(link, portMap, &profile);
+    QObject::connect(&guard, &SingleInstance::raiseRequested, &window, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
+    registerFeatures(window);
+    MainMenuWindow::Options options;
+    options.splash = !parser.isSet(noSplash);
+    window.initialise(options);
+    window.runUntilClosed();
+    settings.setProfile(nullptr);
+    return 0;
+}

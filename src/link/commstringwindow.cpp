@@ -1,0 +1,43 @@
+#include "commstringwindow.h"
+
+#include "app/dialogtexts.h"
+#include "drivelink.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+CommStringWindow::CommStringWindow(DriveLink &link, QWidget *parent)
+    : QWidget(parent, Qt::Tool)
+    , m_link(link)
+    , m_text(new QPlainTextEdit(this))
+{
+    DialogTexts::tag(m_text, 1002);
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setFont(QFont(QStringLiteral("Monospace"), 9));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_text);
+    resize(360, 420);
+    DialogTexts::apply(this, 103);
+    connect(&m_link, &DriveLink::logged, this, &CommStringWindow::refresh);
+    refresh();
+}
+
+QString CommStringWindow::shownText() const
+{
+    return m_text->toPlainText();
+}
+
+void CommStringWindow::refresh()
+{
+    // A sent line carries its own CR before the entry's CR LF; a text box
+    // shows neither.
+    QString text = m_link.trafficLog().visibleText();
+    text.remove(QLatin1Char('\r'));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    m_text->setPlainText(text);
+    m_text->verticalScrollBar()->setValue(m_text->verticalScrollBar()->maximum());
+}
