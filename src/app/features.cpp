@@ -1,8 +1,11 @@
 #include "features.h"
 
+#include "link/terminalfeature.h"
 #include "mainmenuwindow.h"
+#include "params/parameterfeature.h"
 
 void registerFeatures(MainMenuWindow &window)
 {
-    Q_UNUSED(window);
+    registerParameterFeatures(window);
+    registerTerminalFeatures(window);
 }

@@ -13,6 +13,7 @@
 
 #include <QContextMenuEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QIcon>
 #include <QMenu>

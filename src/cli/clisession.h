@@ -19,6 +19,7 @@ public:
     // Opens the port; false after printing the reason on stderr.
     bool connect();
     DriveLink &link() { return m_link; }
+    const QCommandLineParser &parser() const { return m_parser; }
 
     static void printError(const QString &text);
     static void printLine(const QByteArray &bytes);

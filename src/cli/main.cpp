@@ -1,5 +1,6 @@
 #include "clicommands.h"
 #include "clisession.h"
+#include "verbs.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -26,10 +27,20 @@ int main(int argc, char *argv[])
         QStringLiteral("Talks to a servo drive over its serial line without the windows.\n\n"
                        "Verbs:\n"
                        "  info        the drive's start-up facts, one per line\n"
-                       "  send LINE   send one command line and print the reply line"));
+                       "  send LINE   send one command line and print the reply line\n"
+                       "  params upload FILE | params download FILE [--yes]\n"
+                       "              move the parameter set between the drive and a file\n"
+                       "  reset-com   reset the drive's communication\n"
+                       "  terminal    type command lines, read the replies (stdin/stdout)\n"
+                       "  monitor PARAM...  watch parameters once a second until interrupted"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("info | send"));
+    parser.addPositionalArgument(QStringLiteral("verb"),
+                                 QStringLiteral("info | send | params | reset-com | terminal | "
+                                                "monitor"));
+    const QCommandLineOption yes(QStringLiteral("yes"),
+                                 QStringLiteral("Answer the download's safety question with OK."));
+    parser.addOption(yes);
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -41,18 +52,34 @@ int main(int argc, char *argv[])
     if (args.isEmpty())
         return usage(parser, QStringLiteral("No verb given."));
     const QString verb = args.first();
-    const bool known = (verb == QLatin1String("info") && args.size() == 1) ||
-                       (verb == QLatin1String("send") && args.size() == 2);
+    const QStringList rest = args.mid(1);
+    using Verb = int (*)(CliSession &, const QStringList &);
+    Verb run = nullptr;
+    if (verb == QLatin1String("params"))
+        run = runParamsVerb;
+    else if (verb == QLatin1String("reset-com"))
+        run = runResetComVerb;
+    else if (verb == QLatin1String("terminal"))
+        run = runTerminalVerb;
+    else if (verb == QLatin1String("monitor"))
+        run = runMonitorVerb;
+    const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
+                       (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)
         return usage(
             parser,
             QStringLiteral("Unknown verb or wrong arguments: %1").arg(args.join(QLatin1Char(' '))));
 
     CliSession session(parser);
+    if (run) {
+        // A verb checks its arguments before it opens the port.
+        const int code = run(session, rest);
+        return code < 0 ? usage(parser, QStringLiteral("Wrong arguments for %1.").arg(verb)) : code;
+    }
     if (!session.connect())
         return CliSession::Failure;
     if (verb == QLatin1String("info"))
         return InfoCommand(session).run();
     // Command lines are 8-bit text: pass the argument's bytes as they are.
-    return SendCommand(session, args.at(1).toLocal8Bit()).run();
+    return SendCommand(session, rest.at(0).toLocal8Bit()).run();
 }

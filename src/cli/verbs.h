@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+class CliSession;
+
+// The verbs beyond info and send, each in the file of its feature. args
+// holds the words after the verb; the return value is the exit code.
+// Each checks args first and returns -1 when they do not fit (a usage
+// error), then calls session.connect() (returning 1 when it fails).
+int runParamsVerb(CliSession &session, const QStringList &args);   // params upload|download
+int runResetComVerb(CliSession &session, const QStringList &args); // reset-com
+int runTerminalVerb(CliSession &session, const QStringList &args); // terminal
+int runMonitorVerb(CliSession &session, const QStringList &args);  // monitor PARAM...

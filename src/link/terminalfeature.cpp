@@ -1,0 +1,5 @@
+#include "terminalfeature.h"
+
+void registerTerminalFeatures(MainMenuWindow &)
+{
+}

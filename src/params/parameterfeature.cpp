@@ -1,0 +1,5 @@
+#include "parameterfeature.h"
+
+void registerParameterFeatures(MainMenuWindow &)
+{
+}
