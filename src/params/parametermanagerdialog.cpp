@@ -1,0 +1,161 @@
+#include "parametermanagerdialog.h"
+
+#include "app/appsettings.h"
+#include "app/dialogprompt.h"
+#include "app/dialogtexts.h"
+#include "app/lampimages.h"
+#include "link/drivelink.h"
+#include "parameterviewdialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// The machine parameter button opens a dialog of its own, not built yet.
+constexpr int machineParameterButton = 1010;
+constexpr int uploadButton = 1005;
+constexpr int downloadButton = 1004;
+constexpr int viewButton = 1068;
+constexpr int resetButton = 1061;
+constexpr int exitButton = 1;
+constexpr int lampControl = 1047;
+} // namespace
+
+ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
+    : QDialog(parent)
+    , m_link(link)
+    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
+    , m_transfer(link, *m_dialogPrompt)
+    , m_lamp(new QLabel(this))
+    , m_viewer(new ParameterViewDialog(this))
+{
+    DialogTexts::tag(m_lamp, lampControl);
+    m_lamp->setFixedSize(15, 15);
+    setLampIdle(m_lamp);
+
+    auto *operations = new QVBoxLayout;
+    for (int id : {machineParameterButton, uploadButton, downloadButton, viewButton, resetButton})
+        operations->addWidget(addButton(id));
+    QPushButton *exit = addButton(exitButton);
+    exit->setDefault(true);
+
+    auto *layout = new QGridLayout(this);
+    layout->addLayout(operations, 0, 0, 2, 1);
+    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_buttons.value(machineParameterButton)->setEnabled(false);
+    connect(m_buttons.value(uploadButton), &QPushButton::clicked, this,
+            &ParameterManagerDialog::upload);
+    connect(m_buttons.value(downloadButton), &QPushButton::clicked, this,
+            &ParameterManagerDialog::download);
+    connect(m_buttons.value(viewButton), &QPushButton::clicked, this,
+            &ParameterManagerDialog::viewFile);
+    connect(m_buttons.value(resetButton), &QPushButton::clicked, this,
+            &ParameterManagerDialog::resetCommunication);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    connect(&m_transfer, &ParameterTransfer::busyChanged, this, &ParameterManagerDialog::setBusy);
+    connect(&m_transfer, &ParameterTransfer::lampToggled, this,
+            [this] { toggleActivityLamp(m_lamp); });
+    connect(&m_transfer, &ParameterTransfer::lampIdle, this, [this] { setLampIdle(m_lamp); });
+    connect(&m_transfer, &ParameterTransfer::closeRequested, this, &QDialog::accept);
+
+    DialogTexts::apply(this, 119);
+}
+
+ParameterManagerDialog::~ParameterManagerDialog()
+{
+    if (m_ownsLink) {
+        m_link.reset();
+        m_link.popOwner();
+    }
+}
+
+QPushButton *ParameterManagerDialog::addButton(int controlId)
+{
+    auto *button = new QPushButton(this);
+    DialogTexts::tag(button, controlId);
+    button->setAutoDefault(false);
+    m_buttons.insert(controlId, button);
+    return button;
+}
+
+void ParameterManagerDialog::setPrompt(UserPrompt *prompt)
+{
+    m_transfer.setPrompt(prompt ? *prompt : *m_dialogPrompt);
+}
+
+void ParameterManagerDialog::showEvent(QShowEvent *event)
+{
+    // Each opening starts with every button ready and the link taken.
+    if (!m_ownsLink) {
+        m_ownsLink = m_link.pushOwner(&m_transfer);
+        m_link.open();
+        setBusy(false);
+        setLampIdle(m_lamp);
+    }
+    QDialog::showEvent(event);
+}
+
+void ParameterManagerDialog::done(int result)
+{
+    if (m_ownsLink) {
+        m_link.reset();
+        m_link.close();
+        m_link.popOwner();
+        m_ownsLink = false;
+    }
+    QDialog::done(result);
+}
+
+void ParameterManagerDialog::reject()
+{
+    if (m_transfer.isBusy())
+        return;
+    QDialog::reject();
+}
+
+void ParameterManagerDialog::setBusy(bool busy)
+{
+    for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it)
+        it.value()->setEnabled(!busy && it.key() != machineParameterButton);
+    if (!busy)
+        m_buttons.value(exitButton)->setFocus();
+}
+
+void ParameterManagerDialog::applySettings()
+{
+    const AppSettings &settings = AppSettings::instance();
+    m_transfer.setEnglish(settings.english());
+    m_transfer.setSiblingVariant(settings.siblingVariant());
+}
+
+void ParameterManagerDialog::upload()
+{
+    applySettings();
+    m_transfer.upload();
+}
+
+void ParameterManagerDialog::download()
+{
+    applySettings();
+    m_transfer.download();
+}
+
+void ParameterManagerDialog::resetCommunication()
+{
+    m_transfer.resetCommunication();
+}
+
+void ParameterManagerDialog::viewFile()
+{
+    if (!m_transfer.loadFileForView())
+        return;
+    m_viewer->setFile(m_transfer.lines(), m_transfer.filePath());
+    m_viewer->exec();
+    m_buttons.value(exitButton)->setFocus();
+}
