@@ -13,8 +13,8 @@
 
 #include <QContextMenuEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
@@ -45,7 +45,7 @@ MainMenuWindow::MainMenuWindow(DriveLink &link, PortMap &portMap, ProfileStore *
     s_mainWindow = this;
 
     auto *operation = new QGroupBox(QStringLiteral("Operation"), this);
-    DialogTexts::tag(operation, 1200);
+    DialogTexts::tag(operation, 1501);
     auto *opLayout = new QVBoxLayout(operation);
     for (auto [id, text] : {std::pair{1044, "Drive(&D)"},
                             {1008, "Servo Cntl(&S)"},
@@ -55,7 +55,7 @@ MainMenuWindow::MainMenuWindow(DriveLink &link, PortMap &portMap, ProfileStore *
         opLayout->addWidget(addButton(id, text));
 
     auto *data = new QGroupBox(QStringLiteral("DataCtrl"), this);
-    DialogTexts::tag(data, 1201);
+    DialogTexts::tag(data, 1502);
     auto *dataLayout = new QGridLayout(data);
     int row = 0;
     for (auto [id, text] : {std::pair{1001, "Paramater(&M)"},
@@ -71,7 +71,7 @@ MainMenuWindow::MainMenuWindow(DriveLink &link, PortMap &portMap, ProfileStore *
     }
 
     auto *action = new QGroupBox(QStringLiteral("Action"), this);
-    DialogTexts::tag(action, 1202);
+    DialogTexts::tag(action, 1503);
     auto *actionLayout = new QVBoxLayout(action);
     QPushButton *exitButton = addButton(1, "Exit(&X)");
     exitButton->setDefault(true);
