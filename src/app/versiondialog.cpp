@@ -18,9 +18,14 @@ VersionDialog::VersionDialog(QWidget *parent)
     auto *icon = new QLabel(this);
     icon->setPixmap(QIcon(Catalogue::instance().iconPath()).pixmap(48, 48));
     auto *title = new QLabel(this);
-    title->setText(QStringLiteral("<b>%1</b> %2")
-                       .arg(Catalogue::instance().string(267).toHtmlEscaped(),
-                            QStringLiteral(TORVANE_VERSION)));
+    DialogTexts::tag(title, 1501);
+    title->setText(Catalogue::instance().string(267) + QLatin1Char(' ') +
+                   QStringLiteral(TORVANE_VERSION));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    auto *purpose = new QLabel(this);
+    DialogTexts::tag(purpose, 1502);
     auto *rom = new QLabel(this);
     rom->setObjectName(QStringLiteral("romVersion"));
     const QString romText = AppSettings::instance().romVersion();
@@ -31,6 +36,7 @@ VersionDialog::VersionDialog(QWidget *parent)
 
     auto *text = new QVBoxLayout;
     text->addWidget(title);
+    text->addWidget(purpose);
     text->addWidget(rom);
     text->addStretch();
     auto *top = new QHBoxLayout;

@@ -22,7 +22,7 @@ CommModeWindow::CommModeWindow(DriveLink &link, QWidget *parent)
     layout->addWidget(m_single);
 
     auto *multi = new QGroupBox(QStringLiteral("Multi-channel Add"), this);
-    DialogTexts::tag(multi, 1031);
+    DialogTexts::tag(multi, 1501);
     auto *grid = new QGridLayout(multi);
     for (int unit = 1; unit <= 9; ++unit) {
         auto *button = new QRadioButton(QString::number(unit), multi);
@@ -34,7 +34,7 @@ CommModeWindow::CommModeWindow(DriveLink &link, QWidget *parent)
     layout->addWidget(multi);
     // The template carries a button without a function; it stays, disabled.
     auto *dummy = new QPushButton(QStringLiteral("Dummy"), this);
-    DialogTexts::tag(dummy, 1);
+    DialogTexts::tag(dummy, 1502);
     dummy->setEnabled(false);
     dummy->hide();
     layout->addWidget(dummy);

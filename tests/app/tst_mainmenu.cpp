@@ -2,6 +2,7 @@
 #include "app/mainmenuwindow.h"
 #include "app/profilestore.h"
 #include "app/startupquery.h"
+#include "app/versiondialog.h"
 #include "link/commmodewindow.h"
 #include "link/commstringwindow.h"
 #include "link/comportselectwindow.h"
@@ -176,6 +177,48 @@ private Q_SLOTS:
         QCOMPARE(currentUnit(), 5);
         window.commModeWindow()->choose(0);
         QCOMPARE(currentUnit(), 0);
+    }
+
+    // Renders the windows in both languages; with TORVANE_SHOTS set the
+    // pictures are kept there for a look.
+    void grabWindows_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::newRow("english") << QStringLiteral("Torvane_E_Resource");
+        QTest::newRow("japanese") << QStringLiteral("Torvane_J_Resource");
+    }
+    void grabWindows()
+    {
+        QFETCH(QString, module);
+        QVERIFY(Catalogue::instance().loadModule(QStringLiteral(TORVANE_BIN_DIR "/") +
+                                                 Catalogue::moduleFileName(module)));
+        makeLink(true);
+        MainMenuWindow window(*m_link, m_map, m_profile.get());
+        window.setFeature(1001, [](QWidget *) { return nullptr; });
+        window.initialise({false, true});
+        QSignalSpy finished(window.startupQuery(), &StartupQuery::finished);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        window.show();
+        QTemporaryDir scratch;
+        QString dir = qEnvironmentVariable("TORVANE_SHOTS");
+        if (dir.isEmpty())
+            dir = scratch.path();
+        const QString tag = module.mid(8, 1).toLower();
+        const QList<std::pair<QString, QWidget *>> shots{
+            {QStringLiteral("mainmenu"), &window},
+            {QStringLiteral("commstring"), window.trafficWindow()},
+            {QStringLiteral("comportselect"), window.portChooser()},
+            {QStringLiteral("commmode"), window.commModeWindow()}};
+        for (const auto &[name, widget] : shots) {
+            widget->show();
+            const QPixmap picture = widget->grab();
+            QVERIFY(!picture.isNull());
+            QVERIFY(picture.save(dir + QStringLiteral("/%1-%2.png").arg(name, tag)));
+        }
+        VersionDialog version(&window);
+        version.show();
+        QVERIFY(version.grab().save(dir + QStringLiteral("/version-%1.png").arg(tag)));
+        QVERIFY(!version.windowTitle().isEmpty());
     }
 
     void closeBoxWritesWhatExitWrites_data()
