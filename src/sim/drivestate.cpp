@@ -169,7 +169,7 @@ quint32 DriveState::statusWord() const
         word |= 0x20000;
     if (autotuneAvailable && !(word & 0x4) && errors.isEmpty() && alarms.isEmpty())
         word |= 0x1000000;
-    return word;
+    return word | statusForce;
 }
 
 quint16 DriveState::axisSignalWord() const
@@ -300,6 +300,8 @@ void DriveState::update(qint64 nowMs)
 void DriveState::restartReset()
 {
     transfer = Transfer::Closed;
+    programNumber = 0;
+    blockNumber = 0;
     errors.removeIf([](const DriveCondition &c) { return !c.persistent; });
     alarms.removeIf([](const DriveCondition &c) { return !c.persistent; });
 }

@@ -84,6 +84,11 @@ public:
 
     // --- Volatile --------------------------------------------------------
     Transfer transfer = Transfer::Closed;
+    // The current (or last) program and block of the status reply.
+    int programNumber = 0;
+    int blockNumber = 0;
+    // Bits ORed into the status word (test steering).
+    quint32 statusForce = 0;
     qint64 now = 0; // drive clock in ms, set before every command
 
     // --- Derived ---------------------------------------------------------

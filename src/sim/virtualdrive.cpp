@@ -1,8 +1,10 @@
 #include "sim/virtualdrive.h"
 
 #include "sim/drivepresets.h"
+#include "sim/helpfamily.h"
 #include "sim/parameterfamily.h"
 #include "sim/simtext.h"
+#include "sim/statusfamily.h"
 #include "sim/systemfamily.h"
 
 #include <cmath>
@@ -30,6 +32,8 @@ VirtualDrive::VirtualDrive(QObject *parent)
 {
     m_families.push_back(std::make_unique<SystemFamily>());
     m_families.push_back(std::make_unique<ParameterFamily>());
+    m_families.push_back(std::make_unique<HelpFamily>());
+    m_families.push_back(std::make_unique<StatusFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -709,6 +713,7 @@ QStringList VirtualDrive::knobNames()
             QStringLiteral("axis_wander"),
             QStringLiteral("position"),
             QStringLiteral("condition_cycle_ms"),
+            QStringLiteral("status_override"),
             QStringLiteral("inject_error"),
             QStringLiteral("inject_alarm"),
             QStringLiteral("clear_conditions"),
@@ -826,6 +831,28 @@ bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *e
         return number(-999999999, 999999999, [&](qint64 v) { s.position = v; });
     if (name == u"condition_cycle_ms")
         return number(0, 86400000, [&](qint64 v) { s.conditionCycleMs = int(v); });
+    if (name == u"status_override") {
+        // "bits:1000000,program:3,block:7": bits ORed into the status word,
+        // the program and block fields set.
+        for (const QString &part : value.split(u',', Qt::SkipEmptyParts)) {
+            const QString field = part.section(u':', 0, 0).trimmed();
+            const QByteArray text = part.section(u':', 1).trimmed().toLatin1();
+            if (field == u"bits") {
+                const auto bits = SimText::parseHex(text);
+                if (!bits)
+                    return fail(QStringLiteral("bits needs a hexadecimal word"));
+                s.statusForce = *bits;
+            } else if (field == u"program" || field == u"block") {
+                const auto v = SimText::parseDecimal(text, 0, field == u"program" ? 255 : 65535);
+                if (!v)
+                    return fail(QStringLiteral("%1 out of range").arg(field));
+                (field == u"program" ? s.programNumber : s.blockNumber) = int(*v);
+            } else {
+                return fail(QStringLiteral("expected bits:HEX, program:N or block:N"));
+            }
+        }
+        return true;
+    }
     if (name == u"inject_error" || name == u"inject_alarm") {
         const auto c = parseCondition(value);
         if (!c || (name == u"inject_error") != (c->code[0] == 'E'))
