@@ -63,6 +63,7 @@ public:
     // guarded parameters in order.
     enum CheckStep : quint16 { CheckIdle = 20, CheckFirst = 21 };
     enum class Outcome { Succeeded, Failed, Cancelled };
+    Q_ENUM(Outcome)
 
     // The guarded parameters in the order they are read.
     static constexpr std::array<int, 6> GuardedParameters{213, 202, 208, 209, 210, 212};
