@@ -1,0 +1,115 @@
+// Drawing times of the graph control into a 1000 × 600 image: four graphs of
+// 250 points (an oscilloscope record) and four graphs of 1,000,000 points.
+// Prints the figures; targets are under 1 ms and under 30 ms. --quick leaves
+// out the slow drawing of every point without column reduction, --small
+// draws the 250 points only.
+#include "corvex32ctrl.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+void fill(COrvex32Ctrl &graph, int count)
+{
+    graph.setDataCount(count);
+    QRandomGenerator rng(7);
+    QList<qint32> flags(count, 1);
+    QList<double> values(count);
+    for (int g = 0; g < 4; ++g) {
+        for (int k = 0; k < count; ++k) {
+            const double t = double(k) / count;
+            values[k] = 50 + 40 * std::sin(2 * M_PI * (g + 1) * t) + rng.bounded(6.0) - 3.0;
+        }
+        graph.setArrayData(g, 0, 0, count, flags, values);
+    }
+}
+
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+struct Figure
+{
+    double wall; // median wall-clock time of one drawing, ms
+    double cpu;  // median processor time of the drawing thread, ms
+};
+
+// Median times of one drawing. The processor time is what the drawing costs
+// when the machine is busy with other work; the wall time is what a user waits.
+Figure timeDrawing(const COrvex32Ctrl &graph, const QSize &size, Orvex32Renderer::Parts parts,
+                   int rounds, bool reduce = true)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const Orvex32Layout layout = graph.layoutFor(size);
+    QList<GraphSettings> graphs;
+    for (int g = 0; g < graph.graphCount(); ++g)
+        graphs << graph.graphSettings(g);
+    Orvex32Renderer renderer(graph.settings(), graphs, graph.store(), {});
+    renderer.setColumnReduction(reduce);
+    QList<double> wall, cpu;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuStart = threadCpuMs();
+        QPainter painter(&image);
+        renderer.paint(painter, layout, parts);
+        painter.end();
+        cpu << threadCpuMs() - cpuStart;
+        wall << timer.nsecsElapsed() / 1e6;
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
+}
+
+void report(const char *what, const Figure &graphs, const Figure &whole, const char *target)
+{
+    std::printf("%-22s graphs %7.3f ms (cpu %7.3f)   whole control %7.3f ms (cpu %7.3f)   "
+                "target %s\n",
+                what, graphs.wall, graphs.cpu, whole.wall, whole.cpu, target);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QSize size(1000, 600);
+
+    COrvex32Ctrl graph;
+    graph.resize(size);
+    std::printf("graph control drawing into a %d x %d image (median of the rounds)\n", size.width(),
+                size.height());
+
+    fill(graph, 250);
+    report("4 x 250 points:", timeDrawing(graph, size, Orvex32Renderer::Graphs, 200),
+           timeDrawing(graph, size, Orvex32Renderer::AllParts, 200), "< 1 ms");
+
+    if (app.arguments().contains(QStringLiteral("--small")))
+        return 0;
+    fill(graph, 1000000);
+    report("4 x 1,000,000 points:", timeDrawing(graph, size, Orvex32Renderer::Graphs, 15),
+           timeDrawing(graph, size, Orvex32Renderer::AllParts, 15), "< 30 ms");
+    if (!app.arguments().contains(QStringLiteral("--quick"))) {
+        const Figure full = timeDrawing(graph, size, Orvex32Renderer::Graphs, 3, false);
+        std::printf("4 x 1,000,000 points, every point drawn (no column reduction): %.1f ms "
+                    "(cpu %.1f)\n",
+                    full.wall, full.cpu);
+    }
+    return 0;
+}

@@ -1,0 +1,1341 @@
+#include "orvex32renderer.h"
+
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace Orvex32;
+
+namespace {
+
+// Rectangles from left, top and exclusive right and bottom edges.
+QRect edges(int left, int top, int right, int bottom)
+{
+    return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+}
+int rightOf(const QRect &r)
+{
+    return r.x() + r.width();
+}
+int bottomOf(const QRect &r)
+{
+    return r.y() + r.height();
+}
+
+const QColor BorderColor(0, 0, 0);
+const QColor LightColor(255, 255, 255);
+const QColor LightColor2(223, 223, 223);
+const QColor ShadeColor(128, 128, 128);
+const QColor DarkShadeColor(64, 64, 64);
+const QColor SelectionColor(0, 0, 0);
+
+// The width a region's border and bevel take on each side, and its shadow.
+struct Edge
+{
+    int side = 0;
+    int shadow = 0;
+};
+
+Edge edgeOf(int appearance, int border, int shadow)
+{
+    Edge e;
+    if (border == nbgrBorderLine)
+        e.side += 1;
+    if (appearance == nbgrFrameRaise || appearance == nbgrFrameInset)
+        e.side += 2;
+    if (appearance == nbgrFrameShadow)
+        e.shadow = std::max(0, shadow);
+    return e;
+}
+
+QRect innerOf(const QRect &outer, int appearance, int border, int shadow)
+{
+    const Edge e = edgeOf(appearance, border, shadow);
+    return edges(outer.x() + e.side, outer.y() + e.side, rightOf(outer) - e.shadow - e.side,
+                 bottomOf(outer) - e.shadow - e.side);
+}
+
+void frameRing(QPainter &p, const QRect &r, const QColor &topLeft, const QColor &bottomRight)
+{
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    p.fillRect(QRect(r.x(), r.y(), r.width(), 1), topLeft);
+    p.fillRect(QRect(r.x(), r.y(), 1, r.height()), topLeft);
+    p.fillRect(QRect(r.x(), bottomOf(r) - 1, r.width(), 1), bottomRight);
+    p.fillRect(QRect(rightOf(r) - 1, r.y(), 1, r.height()), bottomRight);
+}
+
+// Draws a region's box: shadow, background, border line, bevel. Returns the
+// inner rectangle.
+QRect drawBox(QPainter &p, const QRect &outer, int appearance, int border, int shadow,
+              const QColor &fill)
+{
+    const Edge e = edgeOf(appearance, border, shadow);
+    QRect body = edges(outer.x(), outer.y(), rightOf(outer) - e.shadow, bottomOf(outer) - e.shadow);
+    if (e.shadow > 0)
+        p.fillRect(body.translated(e.shadow, e.shadow), ShadeColor);
+    p.fillRect(body, fill);
+    if (border == nbgrBorderLine) {
+        frameRing(p, body, BorderColor, BorderColor);
+        body = body.adjusted(1, 1, -1, -1);
+    }
+    if (appearance == nbgrFrameRaise) {
+        frameRing(p, body, LightColor, DarkShadeColor);
+        frameRing(p, body.adjusted(1, 1, -1, -1), LightColor2, ShadeColor);
+    } else if (appearance == nbgrFrameInset) {
+        frameRing(p, body, ShadeColor, LightColor);
+        frameRing(p, body.adjusted(1, 1, -1, -1), DarkShadeColor, LightColor2);
+    }
+    return innerOf(outer, appearance, border, shadow);
+}
+
+Qt::PenStyle penStyle(int lineKind)
+{
+    switch (lineKind) {
+    case nbgrLineKindNothing:
+        return Qt::NoPen;
+    case nbgrLineKindDash:
+        return Qt::DashLine;
+    case nbgrLineKindDot:
+        return Qt::DotLine;
+    case nbgrLineKindDashDot:
+        return Qt::DashDotLine;
+    case nbgrLineKindDashDotDot:
+        return Qt::DashDotDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+QPen graphPen(const GraphSettings &g, const QColor &color)
+{
+    const int width = std::clamp<int>(g.lineWidth, 1, 64);
+    QPen pen(color, width, penStyle(g.lineKind));
+    // One-pixel lines end on their last point; wide ones end round.
+    pen.setCapStyle(width == 1 ? Qt::SquareCap : Qt::RoundCap);
+    pen.setJoinStyle(width == 1 ? Qt::MiterJoin : Qt::RoundJoin);
+    return pen;
+}
+
+int alignFlags(int horz)
+{
+    switch (horz) {
+    case nbgrCenter:
+        return Qt::AlignHCenter;
+    case nbgrRightJustify:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+int vertFlags(int vert)
+{
+    switch (vert) {
+    case 0:
+        return Qt::AlignTop;
+    case 2:
+        return Qt::AlignBottom;
+    case nbgrMultiLine:
+        return Qt::AlignTop | Qt::TextWordWrap;
+    default:
+        return Qt::AlignVCenter;
+    }
+}
+
+QString formatNumber(double v)
+{
+    if (!std::isfinite(v))
+        return {};
+    const double r = std::round(v);
+    if (std::abs(v - r) < 1e-9 * std::max(1.0, std::abs(v)) && std::abs(r) < 1e15)
+        return QString::number(qint64(r));
+    QString s = QString::number(v, 'f', 3);
+    while (s.endsWith(QLatin1Char('0')))
+        s.chop(1);
+    if (s.endsWith(QLatin1Char('.')))
+        s.chop(1);
+    return s;
+}
+
+QDateTime parseStart(const QString &text)
+{
+    const QString t = text.trimmed();
+    const char *const formats[] = {
+        "yyyy/MM/dd hh:mm:ss", "yyyy/MM/dd hh:mm", "yyyy/MM/dd", "yyyy-MM-dd hh:mm:ss",
+        "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd",       "yyyy/MM",    "yyyy"};
+    for (const char *f : formats) {
+        const QDateTime dt = QDateTime::fromString(t, QLatin1String(f));
+        if (dt.isValid())
+            return dt;
+    }
+    for (const char *f : {"hh:mm:ss", "hh:mm"}) {
+        const QTime time = QTime::fromString(t, QLatin1String(f));
+        if (time.isValid())
+            return QDateTime(QDate(2000, 1, 1), time);
+    }
+    return QDateTime(QDate(2000, 1, 1), QTime(0, 0));
+}
+
+QString twoFields(const char *format, int a, int b)
+{
+    return QString::asprintf(format, a, b);
+}
+
+// Draws text with its top-left, centre or right at a point, in a box big
+// enough for any label.
+void drawTextAt(QPainter &p, int x, int y, int flags, const QString &text)
+{
+    const int w = 2000, h = 400;
+    QRect box;
+    if (flags & Qt::AlignLeft)
+        box.setRect(x, 0, w, h);
+    else if (flags & Qt::AlignRight)
+        box.setRect(x - w, 0, w, h);
+    else
+        box.setRect(x - w / 2, 0, w, h);
+    if (flags & Qt::AlignTop)
+        box.moveTop(y);
+    else if (flags & Qt::AlignBottom)
+        box.moveTop(y - h);
+    else
+        box.moveTop(y - h / 2);
+    p.drawText(box, flags | Qt::TextDontClip, text);
+}
+
+// The pixels of one-pixel solid lines: both ends included, one pixel per
+// step along the longer axis, as Bresenham draws them. Qt's stroker leaves
+// out pixels at some joins depending on the whole path, so a path reduced to
+// fewer points would not give the same picture with it; with this rule every
+// segment's pixels depend on its own two ends only. Only the part inside the
+// clip is walked, however far off the ends lie.
+class PixelLines
+{
+public:
+    explicit PixelLines(const QRect &clip)
+        : m_clip(clip)
+    {}
+
+    void add(QPoint a, QPoint b)
+    {
+        qint64 dx = qint64(b.x()) - a.x(), dy = qint64(b.y()) - a.y();
+        const int left = m_clip.x(), right = m_clip.x() + m_clip.width() - 1;
+        const int top = m_clip.y(), bottom = m_clip.y() + m_clip.height() - 1;
+        if (std::abs(dx) >= std::abs(dy)) {
+            if (dx < 0) {
+                std::swap(a, b);
+                dx = -dx;
+                dy = -dy;
+            }
+            if (dx == 0) {
+                if (m_clip.contains(a))
+                    append(QRect(a, QSize(1, 1)));
+                return;
+            }
+            const int from = std::max(a.x(), left), to = std::min(b.x(), right);
+            int runStart = 0, runY = 0;
+            bool inRun = false;
+            for (int x = from; x <= to; ++x) {
+                const int y = a.y() + int(floorDiv(2 * (x - qint64(a.x())) * dy + dx, 2 * dx));
+                if (inRun && y == runY)
+                    continue;
+                if (inRun)
+                    append(QRect(runStart, runY, x - runStart, 1));
+                inRun = y >= top && y <= bottom;
+                runStart = x;
+                runY = y;
+            }
+            if (inRun)
+                append(QRect(runStart, runY, to + 1 - runStart, 1));
+        } else {
+            if (dy < 0) {
+                std::swap(a, b);
+                dx = -dx;
+                dy = -dy;
+            }
+            const int from = std::max(a.y(), top), to = std::min(b.y(), bottom);
+            int runStart = 0, runX = 0;
+            bool inRun = false;
+            for (int y = from; y <= to; ++y) {
+                const int x = a.x() + int(floorDiv(2 * (y - qint64(a.y())) * dx + dy, 2 * dy));
+                if (inRun && x == runX)
+                    continue;
+                if (inRun)
+                    append(QRect(runX, runStart, 1, y - runStart));
+                inRun = x >= left && x <= right;
+                runStart = y;
+                runX = x;
+            }
+            if (inRun)
+                append(QRect(runX, runStart, 1, to + 1 - runStart));
+        }
+    }
+
+    void paint(QPainter &p, const QColor &color)
+    {
+        if (!m_pending.isEmpty())
+            m_lines.append(QLine(m_pending.topLeft(), m_pending.bottomRight()));
+        m_pending = QRect();
+        if (m_lines.isEmpty())
+            return;
+        // Each run is a horizontal or vertical line: a cosmetic square-cap
+        // pen covers exactly its pixels, ends included, and draws all of
+        // them in one call.
+        QPen pen(color, 1);
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::SquareCap);
+        p.save();
+        p.setPen(pen);
+        p.drawLines(m_lines.constData(), int(m_lines.size()));
+        p.restore();
+        m_lines.clear();
+    }
+
+private:
+    static qint64 floorDiv(qint64 a, qint64 b) // b > 0
+    {
+        return a >= 0 ? a / b : -((-a + b - 1) / b);
+    }
+
+    // Runs that continue each other in one column (or one row) become one:
+    // a column crossed by many short strokes is a single line then.
+    void append(const QRect &r)
+    {
+        if (!m_pending.isEmpty()) {
+            const bool column = r.width() == 1 && m_pending.width() == 1 &&
+                                r.x() == m_pending.x() && r.top() <= m_pending.bottom() + 1 &&
+                                r.bottom() >= m_pending.top() - 1;
+            const bool row = r.height() == 1 && m_pending.height() == 1 && r.y() == m_pending.y() &&
+                             r.left() <= m_pending.right() + 1 && r.right() >= m_pending.left() - 1;
+            if (column || row) {
+                m_pending = m_pending.united(r);
+                return;
+            }
+            m_lines.append(QLine(m_pending.topLeft(), m_pending.bottomRight()));
+        }
+        m_pending = r;
+    }
+
+    QRect m_clip;
+    QRect m_pending;
+    QList<QLine> m_lines;
+};
+
+// A y position that always fits an int: values far outside the range are
+// pulled in to a million plot heights, which nobody can tell from further.
+constexpr double MaxSpan = 1e6;
+
+} // namespace
+
+Orvex32Renderer::Orvex32Renderer(const Orvex32Settings &settings,
+                                 const QList<GraphSettings> &graphs, const GraphStore &store,
+                                 const QStringList &labels)
+    : m_s(settings)
+    , m_graphs(graphs)
+    , m_store(store)
+    , m_labels(labels)
+{}
+
+int Orvex32Renderer::graphCount() const
+{
+    return int(std::min<qsizetype>(m_graphs.size(), m_store.graphCount()));
+}
+
+QFont Orvex32Renderer::drawingFont(const QFont &font)
+{
+    QFont f(font);
+    const QString family = font.family();
+    QStringList families{family};
+    const bool fixed = family.contains(QStringLiteral("ＭＳ ゴシック")) ||
+                       family.compare(QLatin1String("MS Gothic"), Qt::CaseInsensitive) == 0;
+    if (fixed)
+        families << QStringLiteral("MS Gothic") << QStringLiteral("Noto Sans Mono CJK JP")
+                 << QStringLiteral("DejaVu Sans Mono");
+    else
+        families << QStringLiteral("MS PGothic") << QStringLiteral("Noto Sans CJK JP")
+                 << QStringLiteral("DejaVu Sans");
+    f.setFamilies(families);
+    f.setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
+    f.setPixelSize(std::max(1, int(std::lround(points * 96.0 / 72.0))));
+    return f;
+}
+
+// --- Layout --------------------------------------------------------------------
+
+Orvex32Layout Orvex32Renderer::layout(const QSize &size) const
+{
+    Orvex32Layout l;
+    l.frame = QRect(QPoint(0, 0), size);
+    l.frameInner = innerOf(l.frame, m_s.frameAppearance, m_s.frameBorderStyle, m_s.frameShadowSize);
+    const QRect &F = l.frameInner;
+    const int fl = F.x(), ft = F.y(), fr = rightOf(F), fb = bottomOf(F);
+
+    int top = ft;
+    if (m_s.captionShow) {
+        l.caption = edges(fl, ft, fr, std::min(fb, ft + std::max<int>(0, m_s.captionHeight)));
+        top = bottomOf(l.caption);
+    } else {
+        l.caption = edges(fl, ft, fr, ft);
+    }
+    l.captionInner =
+        innerOf(l.caption, m_s.captionAppearance, m_s.captionBorderStyle, m_s.captionShadowSize);
+
+    int gl = fl, gt = top, gr = fr, gb = fb;
+    if (m_s.introShow) {
+        int width = 0;
+        for (int w : {m_s.introIndexWidth, m_s.introShortNameWidth, m_s.introNameWidth,
+                      m_s.introUnitWidth, m_s.introValueWidth}) {
+            if (w > 0)
+                width += w + 1;
+        }
+        const int height =
+            std::max(0, graphCount() * (std::max<int>(0, m_s.introIndividualHeight) + 1) - 1);
+        const Edge e = edgeOf(m_s.introAppearance, m_s.introBorderStyle, m_s.introShadowSize);
+        const int ow = width + 2 * e.side + e.shadow;
+        const int oh = height + 2 * e.side + e.shadow;
+        int left = fl;
+        if (m_s.introHorzAlign == nbgrCenter)
+            left = fl + (fr - fl) / 2 - ow / 2;
+        else if (m_s.introHorzAlign == nbgrRightJustify)
+            left = fr - ow;
+        int y = top;
+        if (m_s.introVertAlign == nbgrVerticalAlignment2Middle)
+            y = top + (fb - top) / 2 - oh / 2;
+        else if (m_s.introVertAlign == nbgrVerticalAlignment2BottomJustify)
+            y = fb - oh;
+        l.intro = QRect(left, y, ow, oh);
+        l.introInner =
+            innerOf(l.intro, m_s.introAppearance, m_s.introBorderStyle, m_s.introShadowSize);
+
+        if (m_s.introVertAlign == nbgrVerticalAlignment2TopJustify)
+            gt = y + oh;
+        else if (m_s.introVertAlign == nbgrVerticalAlignment2BottomJustify)
+            gb = y;
+        else if (m_s.introHorzAlign == nbgrLeftJustify)
+            gl = left + ow;
+        else if (m_s.introHorzAlign == nbgrRightJustify)
+            gr = left;
+    }
+    l.graph = edges(gl, gt, gr, gb);
+    l.graphInner = innerOf(l.graph, m_s.graphAppearance, m_s.graphBorderStyle, m_s.graphShadowSize);
+    const QRect &G = l.graphInner;
+
+    // Scales and plot area inside the graph region.
+    const QFontMetrics vfm(drawingFont(m_s.vertScaleFont));
+    const QFontMetrics hfm(drawingFont(m_s.horzScaleFont));
+    const int vw = std::max<int>(0, m_s.vertScaleWidth);
+    const int hs = m_s.horzScaleShow ? std::max<int>(0, m_s.horzScaleHeight) : 0;
+
+    QList<int> leftGraphs, rightGraphs; // -1: the single scale
+    if (m_s.vertScaleShowMode == nbgrVerticalScaleSingle) {
+        if (m_s.vertScaleAlign != nbgrVerticalScaleRightSide)
+            leftGraphs << -1;
+        if (m_s.vertScaleAlign != nbgrVerticalScaleLeftSide)
+            rightGraphs << -1;
+    } else if (m_s.vertScaleShowMode == nbgrVerticalScaleIndividual) {
+        QList<int> shown;
+        for (int g = 0; g < graphCount(); ++g) {
+            if (isShown(g))
+                shown << g;
+        }
+        if (m_s.vertScaleAlign == nbgrVerticalScaleLeftSide) {
+            leftGraphs = shown;
+        } else if (m_s.vertScaleAlign == nbgrVerticalScaleRightSide) {
+            rightGraphs = shown;
+        } else {
+            const qsizetype half = (shown.size() + 1) / 2;
+            leftGraphs = shown.mid(0, half);
+            rightGraphs = shown.mid(half);
+        }
+    }
+    const bool vertShown = m_s.vertScaleShowMode != nbgrVerticalScaleNothing;
+    const int halfText = vfm.height() / 2 + 1;
+    const int marginTop = vertShown ? std::max(4, halfText) : 4;
+    const int marginBottom = hs > 0 ? 0 : (vertShown ? std::max(4, halfText) : 4);
+    const int marginLeft = leftGraphs.isEmpty() ? 4 : 0;
+    int marginRight = rightGraphs.isEmpty() ? 4 : 0;
+    if (hs > 0 && m_s.horzScaleLabelPos == nbgrScaleLeft) {
+        // The last label starts at the right edge: room for it beside the
+        // plot, unless the scales there give it already.
+        const QStringList labels = horzScaleLabels();
+        const int last = labels.isEmpty() ? 0 : hfm.horizontalAdvance(labels.last()) + 2;
+        marginRight += int(std::max<qsizetype>(0, last - marginRight - rightGraphs.size() * vw));
+    }
+    const int pl = G.x() + int(leftGraphs.size()) * vw + marginLeft;
+    const int pr = rightOf(G) - int(rightGraphs.size()) * vw - marginRight;
+    const int pt = G.y() + marginTop;
+    const int pb = bottomOf(G) - hs - marginBottom;
+    l.plotArea = edges(pl, pt, std::max(pl, pr), std::max(pt, pb));
+    l.plot = innerOf(l.plotArea, m_s.plotAreaAppearance, m_s.plotAreaBorderStyle,
+                     m_s.plotAreaShadowSize);
+    l.horzScale =
+        edges(l.plotArea.x(), bottomOf(l.plotArea), rightOf(l.plotArea), bottomOf(l.plotArea) + hs);
+
+    // Left scales read outward from the plot: the first graph outermost.
+    for (qsizetype i = 0; i < leftGraphs.size(); ++i) {
+        const int col = int(leftGraphs.size() - 1 - i);
+        const int right = l.plotArea.x() - col * vw;
+        l.vertScales.append(
+            {edges(right - vw, l.plotArea.y(), right, bottomOf(l.plotArea)), leftGraphs[i], true});
+    }
+    for (qsizetype i = 0; i < rightGraphs.size(); ++i) {
+        const int left = rightOf(l.plotArea) + int(i) * vw;
+        l.vertScales.append(
+            {edges(left, l.plotArea.y(), left + vw, bottomOf(l.plotArea)), rightGraphs[i], false});
+    }
+    return l;
+}
+
+// --- Geometry of points ----------------------------------------------------------
+
+int Orvex32Renderer::kindOf(int graph) const
+{
+    if (m_s.overlay && m_s.overlayGraphCount > 0 && graph >= graphCount() - m_s.overlayGraphCount)
+        return m_s.overlayGraphKind;
+    return m_s.graphKind;
+}
+
+Orvex32Renderer::XMap Orvex32Renderer::xMap(const QRect &plot, int kind) const
+{
+    const qint64 n = m_store.dataCount();
+    const int w = plot.width();
+    XMap m;
+    m.base = plot.x() + w / 2; // one point, or kinds without an axis: the middle
+    if (kind == nbgrGraphKindLineGraph1 && n > 1) {
+        m.base = plot.x();
+        m.step = double(w) / double(n - 1);
+    } else if ((kind == nbgrGraphKindLineGraph2 || kind == nbgrGraphKindBarGraph) && n > 0) {
+        // The centres of n equal slots.
+        m.base = plot.x();
+        m.step = double(w) / double(n);
+        m.offset = 0.5;
+    }
+    return m;
+}
+
+int Orvex32Renderer::pointX(const QRect &plot, int kind, qint64 k) const
+{
+    return xMap(plot, kind).x(k);
+}
+
+double Orvex32Renderer::valueY(const QRect &plot, const GraphSettings &graph, double v)
+{
+    const double range = graph.highValue - graph.lowValue;
+    if (!(range > 0) || !std::isfinite(range))
+        return std::numeric_limits<double>::quiet_NaN();
+    double t = (v - graph.lowValue) / range;
+    if (std::isnan(t))
+        return t;
+    t = std::clamp(t, -MaxSpan, MaxSpan);
+    return double(bottomOf(plot)) - std::trunc(t * plot.height());
+}
+
+int Orvex32Renderer::indexAt(const QRect &plot, int x) const
+{
+    const int n = m_store.dataCount();
+    if (n <= 0)
+        return -1;
+    const int w = std::max(1, plot.width());
+    const double dx = x - plot.x();
+    int k = 0;
+    switch (m_s.graphKind) {
+    case nbgrGraphKindLineGraph1:
+        k = n <= 1 ? 0 : int(std::lround(dx * (n - 1) / w));
+        break;
+    case nbgrGraphKindLineGraph2:
+    case nbgrGraphKindBarGraph:
+        k = int(std::floor(dx * n / w));
+        break;
+    default:
+        k = 0;
+        break;
+    }
+    return std::clamp(k, 0, n - 1);
+}
+
+bool Orvex32Renderer::isShown(int graph) const
+{
+    return m_graphs[graph].graphShow != 0;
+}
+
+bool Orvex32Renderer::spanChecked(int graph) const
+{
+    const GraphSettings &g = m_graphs[graph];
+    return m_s.spanCheck == SpanCheckOn && g.spanMax > g.spanMin;
+}
+
+bool Orvex32Renderer::outOfSpan(int graph, double v) const
+{
+    const GraphSettings &g = m_graphs[graph];
+    return spanChecked(graph) && (v > g.spanMax || v < g.spanMin);
+}
+
+// --- Texts -----------------------------------------------------------------------
+
+QString Orvex32Renderer::formatValue(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return {};
+    QString s = QString::number(value, 'f', std::clamp(decimals, 0, 15));
+    // No "-0.00" for values that round to zero.
+    if (s.startsWith(QLatin1Char('-')) &&
+        std::all_of(s.begin() + 1, s.end(), [](QChar c) { return c == u'0' || c == u'.'; }))
+        s.remove(0, 1);
+    return s;
+}
+
+QString Orvex32Renderer::markerText(int markerKind, double value, int decimals)
+{
+    static const char16_t glyphs[] = {u'●', u'○', u'■', u'□', u'▲', u'△', u'◆', u'◇', u'×', u'+'};
+    if (markerKind >= 1 && markerKind <= 10)
+        return QString(QChar(glyphs[markerKind - 1]));
+    if (markerKind == 11)
+        return formatValue(value, decimals);
+    if (markerKind >= 12 && markerKind <= 21)
+        return QString(QChar(glyphs[markerKind - 12])) + QLatin1Char(' ') +
+               formatValue(value, decimals);
+    return {};
+}
+
+QStringList Orvex32Renderer::horzScaleLabels() const
+{
+    const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
+    const int n = m_store.dataCount();
+    const int kind = m_s.graphKind;
+    const bool slotKinds = kind == nbgrGraphKindLineGraph2 || kind == nbgrGraphKindBarGraph;
+    QStringList labels;
+    const QDateTime start = m_s.horzScaleSpanUnit == nbgrSpanUnitNumber
+                                ? QDateTime()
+                                : parseStart(m_s.horzScaleStartValue);
+    // Left: one label per division line, starting at it. Centre: one label
+    // per division, in its middle, for the point there.
+    const bool centred = m_s.horzScaleLabelPos == nbgrScaleCenter;
+    const int count = centred ? splits : splits + 1;
+    for (int j = 0; j < count; ++j) {
+        const double at = centred ? j + 0.5 : j;
+        const double index = slotKinds ? double(n) * at / splits - (centred ? 0.5 : 0.0)
+                                       : double(n - 1) * at / splits;
+        if (m_s.horzScaleLabelStyle == nbgrScaleLabel) {
+            const qint64 k = std::llround(index);
+            labels << ((k >= 0 && k < m_labels.size()) ? m_labels[k] : QString());
+            continue;
+        }
+        const double offset = index * m_s.horzScaleSpan;
+        if (m_s.horzScaleSpanUnit == nbgrSpanUnitNumber) {
+            bool ok = false;
+            const double first = m_s.horzScaleStartValue.trimmed().toDouble(&ok);
+            labels << formatNumber((ok ? first : 0.0) + offset);
+            continue;
+        }
+        const qint64 units = std::llround(offset);
+        QDateTime t = start;
+        switch (m_s.horzScaleSpanUnit) {
+        case nbgrSpanUnitYear:
+            t = t.addYears(int(units));
+            labels << QString::asprintf("%04d", t.date().year());
+            break;
+        case nbgrSpanUnitMonth:
+            t = t.addMonths(int(units));
+            labels << twoFields("%04d/%02d", t.date().year(), t.date().month());
+            break;
+        case nbgrSpanUnitDay:
+            t = t.addDays(units);
+            labels << twoFields("%02d/%02d", t.date().month(), t.date().day());
+            break;
+        case nbgrSpanUnitHour:
+            t = t.addSecs(units * 3600);
+            labels << twoFields("%02d.%02d", t.date().day(), t.time().hour());
+            break;
+        case nbgrSpanUnitMinute:
+            t = t.addSecs(units * 60);
+            labels << twoFields("%02d:%02d", t.time().hour(), t.time().minute());
+            break;
+        default:
+            t = t.addSecs(units);
+            labels << twoFields("%02d:%02d", t.time().minute(), t.time().second());
+            break;
+        }
+    }
+    return labels;
+}
+
+QStringList Orvex32Renderer::vertScaleLabels(double low, double high, int splits)
+{
+    splits = std::max(1, splits);
+    const double step = (high - low) / splits;
+    // As few decimals as show every division exactly (at most six).
+    int decimals = 0;
+    for (; decimals < 6; ++decimals) {
+        const double scale = std::pow(10.0, decimals);
+        const auto whole = [scale](double v) {
+            return std::abs(v * scale - std::round(v * scale)) <
+                   1e-6 * std::max(1.0, std::abs(v * scale));
+        };
+        if (whole(step) && whole(low))
+            break;
+    }
+    QStringList labels;
+    for (int j = 0; j <= splits; ++j)
+        labels << formatValue(low + step * j, decimals);
+    return labels;
+}
+
+// --- Painting --------------------------------------------------------------------
+
+void Orvex32Renderer::paint(QPainter &p, const Orvex32Layout &l, Parts parts) const
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    if (parts & Background)
+        paintFrame(p, l);
+    if (parts & Caption)
+        paintCaption(p, l);
+    if (parts & GraphRegion)
+        paintGraphRegion(p, l);
+    if (parts & Graphs)
+        paintGraphs(p, l.plot);
+    if (parts & Selection)
+        paintSelection(p, l.plot);
+    // The legend comes last: centred both ways it lies over the graphs.
+    if (parts & Legend)
+        paintLegend(p, l);
+    p.restore();
+}
+
+void Orvex32Renderer::paintFrame(QPainter &p, const Orvex32Layout &l) const
+{
+    p.fillRect(l.frame, toQColor(m_s.backColor));
+    drawBox(p, l.frame, m_s.frameAppearance, m_s.frameBorderStyle, m_s.frameShadowSize,
+            toQColor(m_s.frameBackColor));
+}
+
+void Orvex32Renderer::paintCaption(QPainter &p, const Orvex32Layout &l) const
+{
+    if (!m_s.captionShow || l.caption.isEmpty())
+        return;
+    const QRect inner = drawBox(p, l.caption, m_s.captionAppearance, m_s.captionBorderStyle,
+                                m_s.captionShadowSize, toQColor(m_s.captionBackColor));
+    p.setFont(drawingFont(m_s.captionFont));
+    p.setPen(toQColor(m_s.captionForeColor));
+    p.drawText(inner.adjusted(2, 0, -2, 0),
+               alignFlags(m_s.captionHorzAlign) | vertFlags(m_s.captionVertAlign), m_s.caption);
+}
+
+void Orvex32Renderer::paintLegend(QPainter &p, const Orvex32Layout &l) const
+{
+    if (!m_s.introShow || l.intro.isEmpty())
+        return;
+    const QRect inner = drawBox(p, l.intro, m_s.introAppearance, m_s.introBorderStyle,
+                                m_s.introShadowSize, toQColor(m_s.introBackColor));
+    p.save();
+    p.setClipRect(inner);
+    struct Column
+    {
+        int width;
+        int part; // 0 index, 1 short name, 2 name, 3 unit, 4 value
+    };
+    QList<Column> columns;
+    const short widths[] = {m_s.introIndexWidth, m_s.introShortNameWidth, m_s.introNameWidth,
+                            m_s.introUnitWidth, m_s.introValueWidth};
+    for (int c = 0; c < 5; ++c) {
+        if (widths[c] > 0)
+            columns.append({widths[c], c});
+    }
+    const int rowHeight = std::max<int>(0, m_s.introIndividualHeight);
+    const QColor fore = toQColor(m_s.introForeColor);
+    const QFont fonts[] = {drawingFont(m_s.introShortNameFont), drawingFont(m_s.introShortNameFont),
+                           drawingFont(m_s.introNameFont), drawingFont(m_s.introUnitFont),
+                           drawingFont(m_s.introValueFont)};
+    const int halign[] = {nbgrCenter, m_s.introShortNameHorzAlign, m_s.introNameHorzAlign,
+                          m_s.introUnitHorzAlign, m_s.introValueHorzAlign};
+    const int valign[] = {1, m_s.introShortNameVertAlign, m_s.introNameVertAlign,
+                          m_s.introUnitVertAlign, m_s.introValueVertAlign};
+
+    for (int g = 0; g < graphCount(); ++g) {
+        const GraphSettings &gs = m_graphs[g];
+        const int y = inner.y() + g * (rowHeight + 1);
+        int x = inner.x();
+        for (const Column &c : columns) {
+            const QRect cell(x, y, c.width, rowHeight);
+            QString text;
+            switch (c.part) {
+            case 0: {
+                // A swatch of the graph's colour, hollow while it is hidden.
+                const QRect swatch = cell.adjusted(2, 2, -2, -2);
+                const QColor color = toQColor(gs.graphColor);
+                if (gs.graphShow != 0)
+                    p.fillRect(swatch, color);
+                else
+                    frameRing(p, swatch, color, color);
+                break;
+            }
+            case 1:
+                text = gs.shortName;
+                break;
+            case 2:
+                text = gs.longName;
+                break;
+            case 3:
+                text = gs.unit;
+                break;
+            case 4:
+                if (gs.valueFlag) {
+                    text = formatValue(gs.value, gs.decimalPoint);
+                    if (outOfSpan(g, gs.value))
+                        p.fillRect(cell, toQColor(gs.graphAlertColor));
+                }
+                break;
+            }
+            if (!text.isEmpty()) {
+                p.setFont(fonts[c.part]);
+                p.setPen(fore);
+                p.drawText(cell.adjusted(2, 0, -2, 0),
+                           alignFlags(halign[c.part]) | vertFlags(valign[c.part]), text);
+            }
+            x += c.width + 1;
+        }
+        // Rules between the rows and between the columns.
+        if (m_s.introHorzLine && g + 1 < graphCount())
+            p.fillRect(QRect(inner.x(), y + rowHeight, inner.width(), 1),
+                       toQColor(m_s.introHorzLineColor));
+    }
+    if (m_s.introVertLine) {
+        int x = inner.x();
+        for (qsizetype c = 0; c + 1 < columns.size(); ++c) {
+            x += columns[c].width;
+            p.fillRect(QRect(x, inner.y(), 1, inner.height()), toQColor(m_s.introVertLineColor));
+            x += 1;
+        }
+    }
+    p.restore();
+}
+
+void Orvex32Renderer::paintGraphRegion(QPainter &p, const Orvex32Layout &l) const
+{
+    if (l.graph.isEmpty())
+        return;
+    drawBox(p, l.graph, m_s.graphAppearance, m_s.graphBorderStyle, m_s.graphShadowSize,
+            toQColor(m_s.graphBackColor));
+    p.save();
+    p.setClipRect(l.graphInner);
+    if (m_s.horzScaleShow)
+        paintHorzScale(p, l);
+    for (const Orvex32Layout::VertScale &scale : l.vertScales)
+        paintVertScale(p, l, scale);
+    drawBox(p, l.plotArea, m_s.plotAreaAppearance, m_s.plotAreaBorderStyle, m_s.plotAreaShadowSize,
+            toQColor(m_s.plotAreaBackColor));
+    p.restore();
+
+    p.save();
+    p.setClipRect(l.plot);
+    const bool pictureKind =
+        m_s.graphKind == nbgrGraphKindCircleGraph || m_s.graphKind == nbgrGraphKindDigitalGraph;
+    if (!pictureKind || m_s.overlay)
+        paintGrid(p, l.plot);
+    p.restore();
+}
+
+void Orvex32Renderer::paintHorzScale(QPainter &p, const Orvex32Layout &l) const
+{
+    const QRect &plot = l.plot;
+    const QRect &scale = l.horzScale;
+    if (scale.isEmpty())
+        return;
+    const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
+    const int subs = std::max<int>(1, m_s.horzScaleSubSplitCount);
+    const QColor lineColor = toQColor(m_s.horzScaleLineColor);
+    const int w = plot.width();
+    for (int j = 0; j < splits * subs + 1; ++j) {
+        const int x = plot.x() + int(double(j) * w / (splits * subs));
+        const bool major = j % subs == 0;
+        p.fillRect(QRect(x, scale.y(), 1, major ? 6 : 3), lineColor);
+    }
+    p.setFont(drawingFont(m_s.horzScaleFont));
+    p.setPen(toQColor(m_s.horzScaleForeColor));
+    const QStringList labels = horzScaleLabels();
+    const bool centred = m_s.horzScaleLabelPos == nbgrScaleCenter;
+    for (int j = 0; j < labels.size(); ++j) {
+        const int x = plot.x() + int((centred ? j + 0.5 : j) * w / splits);
+        drawTextAt(p, x, scale.y() + 7, (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop,
+                   labels[j]);
+    }
+}
+
+void Orvex32Renderer::paintVertScale(QPainter &p, const Orvex32Layout &l,
+                                     const Orvex32Layout::VertScale &scale) const
+{
+    const QRect &plot = l.plot;
+    const QRect &r = scale.rect;
+    if (r.isEmpty() || graphCount() == 0)
+        return;
+    const int graph = scale.graph < 0 ? 0 : scale.graph;
+    const GraphSettings &gs = m_graphs[graph];
+    const QColor color =
+        scale.graph < 0 ? toQColor(m_s.vertScaleForeColor) : toQColor(gs.graphColor);
+    const int splits = std::max<int>(1, m_s.vertScaleSplitCount);
+    const int subs = std::max<int>(1, m_s.vertScaleSubSplitCount);
+    const int h = plot.height();
+    const int bottom = bottomOf(plot);
+    // The scale's axis on the side of the plot; the one next to the plot
+    // shares the plot area's border.
+    const int axis = scale.left ? rightOf(r) - 1 : r.x();
+    const bool adjacent = scale.left ? rightOf(r) == l.plotArea.x() : r.x() == rightOf(l.plotArea);
+    if (!adjacent)
+        p.fillRect(QRect(axis, plot.y(), 1, h + 1), color);
+    for (int j = 0; j < splits * subs + 1; ++j) {
+        const int y = bottom - int(double(j) * h / (splits * subs));
+        const int len = j % subs == 0 ? 6 : 3;
+        p.fillRect(QRect(scale.left ? axis - len + 1 : axis, y, len, 1), color);
+    }
+    p.setFont(drawingFont(m_s.vertScaleFont));
+    p.setPen(color);
+    const QStringList labels = vertScaleLabels(gs.lowValue, gs.highValue, splits);
+    for (int j = 0; j < labels.size(); ++j) {
+        const int y = bottom - int(double(j) * h / splits);
+        if (scale.left)
+            drawTextAt(p, axis - 8, y, Qt::AlignRight | Qt::AlignVCenter, labels[j]);
+        else
+            drawTextAt(p, axis + 8, y, Qt::AlignLeft | Qt::AlignVCenter, labels[j]);
+    }
+}
+
+void Orvex32Renderer::paintGrid(QPainter &p, const QRect &plot) const
+{
+    const int w = plot.width(), h = plot.height();
+    if (m_s.plotAreaVertScaleLine != nbgrLineKindNothing) {
+        QPen pen(toQColor(m_s.plotAreaVertScaleLineColor), 1, penStyle(m_s.plotAreaVertScaleLine));
+        pen.setCosmetic(true);
+        p.setPen(pen);
+        const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
+        for (int j = 1; j < splits; ++j) {
+            const int x = plot.x() + int(double(j) * w / splits);
+            p.drawLine(x, plot.y(), x, bottomOf(plot));
+        }
+    }
+    if (m_s.plotAreaHorzScaleLine != nbgrLineKindNothing) {
+        QPen pen(toQColor(m_s.plotAreaHorzScaleLineColor), 1, penStyle(m_s.plotAreaHorzScaleLine));
+        pen.setCosmetic(true);
+        p.setPen(pen);
+        const int splits = std::max<int>(1, m_s.vertScaleSplitCount);
+        for (int j = 1; j < splits; ++j) {
+            const int y = bottomOf(plot) - int(double(j) * h / splits);
+            p.drawLine(plot.x(), y, rightOf(plot), y);
+        }
+    }
+}
+
+void Orvex32Renderer::paintSpanBars(QPainter &p, const QRect &plot) const
+{
+    const int width = std::max(1, m_s.spanBarWidth);
+    int slot = 0;
+    for (int g = 0; g < graphCount(); ++g) {
+        const GraphSettings &gs = m_graphs[g];
+        if (gs.spanBarShow == 0 || !isShown(g))
+            continue;
+        const double y1 = valueY(plot, gs, gs.spanMax);
+        const double y2 = valueY(plot, gs, gs.spanMin);
+        ++slot;
+        if (std::isnan(y1) || std::isnan(y2))
+            continue;
+        const int top =
+            int(std::clamp(std::min(y1, y2), double(plot.y() - 1), double(bottomOf(plot) + 1)));
+        const int bottom =
+            int(std::clamp(std::max(y1, y2), double(plot.y() - 1), double(bottomOf(plot) + 1)));
+        const int x = rightOf(plot) - slot * (width + 2);
+        p.fillRect(QRect(x, top, width, bottom - top + 1), toQColor(gs.spanBarColor));
+    }
+}
+
+void Orvex32Renderer::paintGraphs(QPainter &p, const QRect &plot) const
+{
+    if (plot.isEmpty() || m_store.dataCount() <= 0)
+        return;
+    p.save();
+    // The last point lies on the right edge and the low value on the bottom
+    // edge: both are drawn.
+    p.setClipRect(plot.adjusted(0, 0, 1, 1));
+    QList<int> lines, bars, circles, digitals;
+    for (int g = 0; g < graphCount(); ++g) {
+        if (!isShown(g))
+            continue;
+        switch (kindOf(g)) {
+        case nbgrGraphKindLineGraph1:
+        case nbgrGraphKindLineGraph2:
+            lines << g;
+            break;
+        case nbgrGraphKindBarGraph:
+            bars << g;
+            break;
+        case nbgrGraphKindCircleGraph:
+            circles << g;
+            break;
+        case nbgrGraphKindDigitalGraph:
+            digitals << g;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!bars.isEmpty())
+        paintBarGraph(p, plot, bars);
+    if (!circles.isEmpty())
+        paintCircleGraph(p, plot, circles);
+    if (!digitals.isEmpty())
+        paintDigitalGraph(p, plot, digitals);
+    for (int g : lines) {
+        paintLineGraph(p, plot, g, kindOf(g));
+        if (spanChecked(g))
+            paintLineAlerts(p, plot, g, kindOf(g));
+    }
+    for (int g : lines)
+        paintMarkers(p, plot, g, kindOf(g));
+    for (int g : bars)
+        paintMarkers(p, plot, g, nbgrGraphKindBarGraph);
+    // The span bars stand in front, at the right edge.
+    paintSpanBars(p, plot);
+    p.restore();
+}
+
+// Walks the points: a flag of 0 lifts the pen, a flagged point is drawn to
+// from the previous one while the pen is down. With many points per pixel
+// column, each column's stretch of flagged points is drawn as its first,
+// lowest, highest and last point: the strokes inside a column then cover the
+// same pixels, and the strokes between columns are the same ones.
+void Orvex32Renderer::paintLineGraph(QPainter &p, const QRect &plot, int graph, int kind) const
+{
+    const GraphSettings &gs = m_graphs[graph];
+    if (gs.lineKind == nbgrLineKindNothing)
+        return;
+    const double range = gs.highValue - gs.lowValue;
+    if (!(range > 0) || !std::isfinite(range))
+        return;
+    const QColor color = toQColor(gs.graphColor);
+    const QPen pen = graphPen(gs, color);
+    p.setPen(pen);
+    // With more points than pixel columns, one-pixel solid lines (by far
+    // the most common) are drawn by the rule of PixelLines and reduced per
+    // column; everything else goes through Qt's stroker whole.
+    const XMap xm = xMap(plot, kind);
+    const bool pixelLine = pen.style() == Qt::SolidLine && pen.width() == 1 && xm.step < 1.0;
+    const bool reduce = m_reduce && pixelLine;
+    PixelLines pixels(plot.adjusted(0, 0, 1, 1));
+
+    const qint32 *flags = m_store.flags(graph).data();
+    const double *values = m_store.values(graph).data();
+    const qsizetype n = m_store.dataCount();
+    const double bottom = bottomOf(plot);
+    const double low = gs.lowValue;
+    const int height = plot.height();
+    const auto yOf = [bottom, low, range, height](double v) {
+        const double t = std::clamp((v - low) / range, -MaxSpan, MaxSpan);
+        return int(bottom - std::trunc(t * height));
+    };
+
+    QList<QPoint> run;
+    run.reserve(std::min<qsizetype>(n, 4 * qsizetype(plot.width()) + 16));
+    const auto endRun = [&] {
+        // A single point is a pen move only: nothing to draw.
+        if (run.size() >= 2) {
+            if (pixelLine) {
+                for (qsizetype i = 1; i < run.size(); ++i)
+                    pixels.add(run[i - 1], run[i]);
+            } else {
+                p.drawPolyline(run.constData(), int(run.size()));
+            }
+        }
+        run.clear();
+    };
+
+    if (!reduce) {
+        for (qsizetype k = 0; k < n; ++k) {
+            const double v = values[k];
+            if (flags[k] == 0 || std::isnan(v))
+                endRun();
+            else
+                run.append(QPoint(xm.x(k), yOf(v)));
+        }
+        endRun();
+        pixels.paint(p, color);
+        return;
+    }
+
+    qsizetype k = 0;
+    while (k < n) {
+        const int x = xm.x(k);
+        // The first point of the next column: guessed, then made exact.
+        qsizetype end = std::clamp<qsizetype>(
+            qsizetype(std::ceil((x + 1 - xm.base) / xm.step - xm.offset)), k + 1, n);
+        while (end < n && xm.x(end) <= x)
+            ++end;
+        while (end > k + 1 && xm.x(end - 1) > x)
+            --end;
+
+        // The stretches of flagged points in this column.
+        qsizetype count = 0, firstAt = 0, minAt = 0, maxAt = 0, lastAt = 0;
+        double firstV = 0, minV = 0, maxV = 0, lastV = 0;
+        const auto flush = [&] {
+            if (count == 0)
+                return;
+            const std::pair<qsizetype, double> items[4] = {
+                {firstAt, firstV},
+                {std::min(minAt, maxAt), minAt < maxAt ? minV : maxV},
+                {std::max(minAt, maxAt), minAt < maxAt ? maxV : minV},
+                {lastAt, lastV}};
+            qsizetype previous = -1;
+            for (const auto &[at, v] : items) {
+                if (at == previous)
+                    continue;
+                previous = at;
+                run.append(QPoint(x, yOf(v)));
+            }
+            count = 0;
+        };
+        for (qsizetype i = k; i < end; ++i) {
+            const double v = values[i];
+            if (flags[i] == 0 || std::isnan(v)) {
+                flush();
+                endRun();
+                continue;
+            }
+            if (count == 0) {
+                firstAt = minAt = maxAt = i;
+                firstV = minV = maxV = v;
+            } else if (v < minV) {
+                minV = v;
+                minAt = i;
+            } else if (v > maxV) {
+                maxV = v;
+                maxAt = i;
+            }
+            lastAt = i;
+            lastV = v;
+            ++count;
+        }
+        flush();
+        k = end;
+    }
+    endRun();
+    pixels.paint(p, color);
+}
+
+// With the span check on, the strokes to and from points outside the span
+// are drawn again in the alert colour.
+void Orvex32Renderer::paintLineAlerts(QPainter &p, const QRect &plot, int graph, int kind) const
+{
+    const GraphSettings &gs = m_graphs[graph];
+    if (gs.lineKind == nbgrLineKindNothing)
+        return;
+    const QColor color = toQColor(gs.graphAlertColor);
+    const QPen pen = graphPen(gs, color);
+    p.setPen(pen);
+    const XMap xm = xMap(plot, kind);
+    const bool pixelLine = pen.style() == Qt::SolidLine && pen.width() == 1 && xm.step < 1.0;
+    PixelLines pixels(plot.adjusted(0, 0, 1, 1));
+    const auto flags = m_store.flags(graph);
+    const auto values = m_store.values(graph);
+    for (qsizetype k = 1; k < qsizetype(flags.size()); ++k) {
+        if (!flags[k] || !flags[k - 1])
+            continue;
+        if (!outOfSpan(graph, values[k]) && !outOfSpan(graph, values[k - 1]))
+            continue;
+        const double y0 = valueY(plot, gs, values[k - 1]);
+        const double y1 = valueY(plot, gs, values[k]);
+        if (std::isnan(y0) || std::isnan(y1))
+            continue;
+        const QPoint a(xm.x(k - 1), int(y0)), b(xm.x(k), int(y1));
+        if (pixelLine)
+            pixels.add(a, b);
+        else
+            p.drawLine(a, b);
+    }
+    pixels.paint(p, color);
+}
+
+void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, int kind) const
+{
+    const GraphSettings &gs = m_graphs[graph];
+    const int markerKind = gs.markerKind;
+    if (markerKind == 0 || markerText(markerKind, 0, 0).isEmpty())
+        return;
+    const QFont font = drawingFont(m_s.markerFont);
+    const QFontMetrics fm(font);
+    p.setFont(font);
+    p.setPen(toQColor(gs.markerColor));
+    const bool withValue = markerKind >= 11;
+    const bool glyph = markerKind != 11;
+    const QString glyphText =
+        markerText(glyph ? (markerKind > 11 ? markerKind - 11 : markerKind) : 0, 0, 0);
+    const int glyphWidth = glyph ? fm.horizontalAdvance(glyphText) : 0;
+    // The baseline that centres a line of text on a point.
+    const int centreBaseline = (fm.ascent() - fm.descent()) / 2;
+    const int reach = fm.height() + 4;
+    const auto flags = m_store.flags(graph);
+    const auto values = m_store.values(graph);
+    for (qsizetype k = 0; k < qsizetype(flags.size()); ++k) {
+        if (!flags[k])
+            continue;
+        const double yv = valueY(plot, gs, values[k]);
+        if (std::isnan(yv) || yv < plot.y() - reach || yv > bottomOf(plot) + reach)
+            continue;
+        const int x = pointX(plot, kind, k);
+        const int y = int(yv);
+        if (glyph)
+            p.drawText(QPoint(x - glyphWidth / 2, y + centreBaseline), glyphText);
+        if (withValue) {
+            const QString text = formatValue(values[k], gs.decimalPoint);
+            const int w = fm.horizontalAdvance(text);
+            if (glyph) // the value above its marker
+                p.drawText(QPoint(x - w / 2, y - fm.height() / 2 - fm.descent()), text);
+            else
+                p.drawText(QPoint(x - w / 2, y + centreBaseline), text);
+        }
+    }
+}
+
+void Orvex32Renderer::paintBarGraph(QPainter &p, const QRect &plot, const QList<int> &graphs) const
+{
+    const qsizetype n = m_store.dataCount();
+    const double slot = double(plot.width()) / double(n);
+    const int count = int(graphs.size());
+    for (int b = 0; b < count; ++b) {
+        const int g = graphs[b];
+        const GraphSettings &gs = m_graphs[g];
+        // Bars grow from zero, or from the edge nearer to it.
+        double base = bottomOf(plot);
+        if (gs.highValue <= 0)
+            base = plot.y();
+        else if (gs.lowValue < 0)
+            base = valueY(plot, gs, 0.0);
+        const auto flags = m_store.flags(g);
+        const auto values = m_store.values(g);
+        const QColor color = toQColor(gs.graphColor);
+        const QColor alert = toQColor(gs.graphAlertColor);
+        for (qsizetype k = 0; k < n; ++k) {
+            if (!flags[k])
+                continue;
+            const double y = valueY(plot, gs, values[k]);
+            if (std::isnan(y))
+                continue;
+            const int left = plot.x() + int(double(k) * slot);
+            const int right = plot.x() + int(double(k + 1) * slot);
+            const int slotWidth = std::max(1, right - left);
+            const int group = std::max(count, slotWidth * 4 / 5);
+            const int barWidth = std::max(1, group / count);
+            const int x = left + (slotWidth - barWidth * count) / 2 + b * barWidth;
+            const double clampedY = std::clamp(y, double(plot.y() - 1), double(bottomOf(plot) + 1));
+            const int top = int(std::min(clampedY, base));
+            const int bottom = int(std::max(clampedY, base));
+            const QRect bar(x, top, barWidth, bottom - top + 1);
+            p.fillRect(bar, outOfSpan(g, values[k]) ? alert : color);
+            if (barWidth >= 5)
+                frameRing(p, bar, color.darker(150), color.darker(150));
+        }
+    }
+}
+
+void Orvex32Renderer::paintCircleGraph(QPainter &p, const QRect &plot,
+                                       const QList<int> &graphs) const
+{
+    // One value per graph (the first point) as a slice of the whole.
+    double total = 0;
+    for (int g : graphs) {
+        if (m_store.flag(g, 0) && m_store.value(g, 0) > 0 && std::isfinite(m_store.value(g, 0)))
+            total += m_store.value(g, 0);
+    }
+    if (!(total > 0) || !std::isfinite(total))
+        return;
+    const QFont font = drawingFont(m_s.markerFont);
+    const QFontMetrics fm(font);
+    const int side = std::min(plot.width(), plot.height()) - 2 * (fm.height() + 8);
+    if (side <= 4)
+        return;
+    const QRectF pie(plot.x() + (plot.width() - side) / 2.0,
+                     plot.y() + (plot.height() - side) / 2.0, side, side);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    double angle = 90.0; // from twelve o'clock, clockwise
+    for (int g : graphs) {
+        const double v = m_store.value(g, 0);
+        if (!m_store.flag(g, 0) || !(v > 0) || !std::isfinite(v))
+            continue;
+        const GraphSettings &gs = m_graphs[g];
+        const double span = -v / total * 360.0;
+        p.setPen(QPen(BorderColor, 1));
+        p.setBrush(toQColor(outOfSpan(g, v) ? gs.graphAlertColor : gs.graphColor));
+        p.drawPie(pie, int(std::lround(angle * 16)), int(std::lround(span * 16)));
+        const QString text = markerText(gs.markerKind, v, gs.decimalPoint);
+        if (!text.isEmpty()) {
+            const double mid = (angle + span / 2) * M_PI / 180.0;
+            const double r = side / 2.0 + fm.height() / 2.0 + 4;
+            const QPointF c = pie.center() + QPointF(std::cos(mid) * r, -std::sin(mid) * r);
+            p.setFont(font);
+            p.setPen(toQColor(gs.markerColor));
+            drawTextAt(p, int(c.x()), int(c.y()), Qt::AlignCenter, text);
+        }
+        angle += span;
+    }
+    p.restore();
+}
+
+void Orvex32Renderer::paintDigitalGraph(QPainter &p, const QRect &plot,
+                                        const QList<int> &graphs) const
+{
+    // One panel per graph showing its value (the first point) in large digits.
+    const int count = int(graphs.size());
+    const int cols = int(std::ceil(std::sqrt(double(count))));
+    const int rows = (count + cols - 1) / cols;
+    const int gap = 4;
+    const int cw = (plot.width() - gap * (cols + 1)) / cols;
+    const int ch = (plot.height() - gap * (rows + 1)) / rows;
+    if (cw <= 4 || ch <= 4)
+        return;
+    const QFont nameFont = drawingFont(m_s.introShortNameFont);
+    const QFont unitFont = drawingFont(m_s.introUnitFont);
+    for (int i = 0; i < count; ++i) {
+        const int g = graphs[i];
+        const GraphSettings &gs = m_graphs[g];
+        const QRect cell(plot.x() + gap + (i % cols) * (cw + gap),
+                         plot.y() + gap + (i / cols) * (ch + gap), cw, ch);
+        const bool flagged = m_store.flag(g, 0) != 0;
+        const double v = m_store.value(g, 0);
+        p.fillRect(cell, toQColor(flagged && outOfSpan(g, v) ? gs.graphAlertColor
+                                                             : m_s.plotAreaBackColor));
+        frameRing(p, cell, toQColor(m_s.plotAreaHorzScaleLineColor),
+                  toQColor(m_s.plotAreaHorzScaleLineColor));
+        p.setPen(toQColor(m_s.introForeColor));
+        p.setFont(nameFont);
+        p.drawText(cell.adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop, gs.shortName);
+        p.setFont(unitFont);
+        p.drawText(cell.adjusted(4, 2, -4, -2), Qt::AlignRight | Qt::AlignBottom, gs.unit);
+        const QString text = flagged ? formatValue(v, gs.decimalPoint) : QStringLiteral("----");
+        QFont big = drawingFont(m_s.introValueFont);
+        const int byHeight = ch * 2 / 5;
+        const int byWidth = int(cw * 0.9 / std::max<qsizetype>(4, text.size()) * 1.6);
+        big.setPixelSize(std::max(6, std::min(byHeight, byWidth)));
+        p.setFont(big);
+        p.setPen(toQColor(gs.graphColor));
+        p.drawText(cell, Qt::AlignCenter, text);
+    }
+}
+
+void Orvex32Renderer::paintSelection(QPainter &p, const QRect &plot) const
+{
+    const int mode = m_s.plotAreaHitCheckMode;
+    const int sel = m_s.plotAreaSelectDataCount;
+    if (mode != nbgrHitCheckLineDisp && mode != nbgrHitCheckOnAll)
+        return;
+    if (sel < 0 || sel >= m_store.dataCount() || plot.isEmpty())
+        return;
+    const int x = pointX(plot, m_s.graphKind, sel);
+    p.save();
+    p.setClipRect(plot.adjusted(0, 0, 1, 1));
+    p.fillRect(QRect(x, plot.y(), 1, plot.height() + 1), SelectionColor);
+    p.restore();
+}
