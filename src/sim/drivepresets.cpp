@@ -19,7 +19,7 @@ bool applyOne(VirtualDrive &drive, const QString &name)
         // to show.
         drive.setProfile(VirtualDrive::Profile::Demo);
         s.axisWander = true;
-        s.conditionCycleMs = 120000;
+        s.conditionCycleMs = 300000;
     } else if (name == u"empty") {
         for (int n = 600; n < 800; ++n)
             s.items.force(n, 0);

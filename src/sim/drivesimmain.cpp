@@ -113,6 +113,14 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     VirtualDrive drive;
+    QString error;
+    if (parser.isSet(presetOption) && !drive.applyPreset(parser.value(presetOption), &error)) {
+        printError(error);
+        return 2;
+    }
+    // The profile comes after the presets, so that "default" (which also
+    // picks the test timing) does not undo it. Demo brings the moving axis
+    // and the passing conditions with it.
     const QString profile = parser.value(profileOption);
     if (profile == u"demo") {
         drive.applyPreset(QStringLiteral("demo"));
@@ -120,11 +128,6 @@ int main(int argc, char *argv[])
         drive.setProfile(VirtualDrive::Profile::Test);
     } else {
         printError(QStringLiteral("--profile must be test or demo"));
-        return 2;
-    }
-    QString error;
-    if (parser.isSet(presetOption) && !drive.applyPreset(parser.value(presetOption), &error)) {
-        printError(error);
         return 2;
     }
     if (parser.isSet(stationOption) &&

@@ -274,13 +274,15 @@ void DriveState::update(qint64 nowMs)
         m_cyclePhase = -1;
         return;
     }
-    // Quarter 2 of every cycle shows an error, the second half of quarter 4
-    // an alarm; each clears by itself when its window ends (or earlier by @4).
+    // Half-way through every cycle an error shows for a twentieth of it; at
+    // nine tenths an alarm shows for a fiftieth. Each clears by itself when
+    // its window ends (or earlier by @4).
     const qint64 at = nowMs % conditionCycleMs;
-    const int phase = at < conditionCycleMs / 4       ? 0
-                      : at < conditionCycleMs / 2     ? 1
-                      : at < conditionCycleMs * 7 / 8 ? 2
-                                                      : 3;
+    const qint64 errorFrom = conditionCycleMs / 2;
+    const qint64 alarmFrom = conditionCycleMs * 9 / 10;
+    const int phase = at >= errorFrom && at < errorFrom + conditionCycleMs / 20   ? 1
+                      : at >= alarmFrom && at < alarmFrom + conditionCycleMs / 50 ? 3
+                                                                                  : 0;
     if (phase == m_cyclePhase)
         return;
     const auto removeCode = [](QList<DriveCondition> &list, const QByteArray &code) {

@@ -70,7 +70,8 @@ public:
     qint64 wanderAmplitude = 6000;
     QList<DriveCondition> errors;
     QList<DriveCondition> alarms;
-    // With a non-zero period an error and an alarm come and go on their own.
+    // With a non-zero period an error (E31, a twentieth of the period) and an
+    // alarm (A13, a fiftieth) come and go on their own.
     int conditionCycleMs = 0;
 
     // --- Help texts --------------------------------------------------------

@@ -47,6 +47,6 @@ public:
 
 private:
     QList<SimTraceEntry> m_entries;
-    int m_limit = 200000;
+    int m_limit = 50000;
     QIODevice *m_sink = nullptr;
 };

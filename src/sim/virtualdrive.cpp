@@ -16,6 +16,11 @@ constexpr int MaxLineLength = 255;
 // Complete lines waiting to be answered; beyond this the drive's input buffer
 // overflows and further lines are lost.
 constexpr size_t MaxQueuedLines = 1024;
+// Timers tick in whole milliseconds. Events are let through up to half a
+// millisecond early, so that the error of the tick is centred on the true
+// time and a paced transfer keeps the line's real rate on average instead of
+// losing up to a millisecond on every line.
+constexpr double TimerSlackMs = 0.5;
 
 int tagDepth(const QByteArray &line)
 {
@@ -213,7 +218,7 @@ void VirtualDrive::scheduleAt(double at)
     if (m_timer.isActive() && m_wakeAt <= at)
         return;
     m_wakeAt = at;
-    m_timer.start(int(std::max(0.0, std::ceil(at - t))));
+    m_timer.start(int(std::max(0.0, std::ceil(at - TimerSlackMs - t))));
 }
 
 void VirtualDrive::pump()
@@ -240,7 +245,7 @@ void VirtualDrive::pump()
         }
         if (m_inbox.empty())
             return;
-        if (m_inbox.front().readyAt > t) {
+        if (m_inbox.front().readyAt > t + TimerSlackMs) {
             scheduleAt(m_inbox.front().readyAt);
             return;
         }
@@ -260,7 +265,7 @@ bool VirtualDrive::pumpOutput(double t)
             return true;
         }
         OutLine &o = m_outbox.front();
-        if (t < o.dueAt) {
+        if (t + TimerSlackMs < o.dueAt) {
             scheduleAt(o.dueAt);
             return false;
         }
@@ -282,7 +287,8 @@ bool VirtualDrive::pumpOutput(double t)
         qsizetype allowed = o.bytes.size();
         const double charMs = charTimeMs();
         if (m_pacing)
-            allowed = std::min<qsizetype>(o.bytes.size(), qsizetype((t - o.start) / charMs + 1e-9));
+            allowed = std::min<qsizetype>(o.bytes.size(),
+                                          qsizetype((t + TimerSlackMs - o.start) / charMs));
 
         if (o.pieceEnds.isEmpty()) {
             if (allowed > o.sent) {
@@ -300,7 +306,7 @@ bool VirtualDrive::pumpOutput(double t)
                 const qsizetype end = o.pieceEnds[o.nextPiece];
                 const double pieceAt = std::max(o.lastPieceAt + o.gapMs,
                                                 m_pacing ? o.start + double(end) * charMs : t);
-                if (t + 1e-9 < pieceAt || allowed < end) {
+                if (t + TimerSlackMs < pieceAt || allowed < end) {
                     scheduleAt(pieceAt);
                     return false;
                 }

@@ -43,10 +43,10 @@ QByteArray readLine(QSerialPort &port, int timeoutMs = 3000)
     return line;
 }
 
-QByteArray ask(QSerialPort &port, const QByteArray &line)
+QByteArray ask(QSerialPort &port, const QByteArray &line, int timeoutMs = 3000)
 {
     port.write(line + '\r');
-    return readLine(port);
+    return readLine(port, timeoutMs);
 }
 
 } // namespace
@@ -63,6 +63,7 @@ private Q_SLOTS:
     void linkNeverReplacesAFile();
     void hangUpFailsTheOpenPort();
     void executable();
+    void executableSteeredOnStdin();
 };
 
 void TestPtyEndpoint::roundTrip_data()
@@ -234,6 +235,32 @@ void TestPtyEndpoint::executable()
     QVERIFY(bad.waitForFinished(5000));
     QCOMPARE(bad.exitCode(), 2);
     QVERIFY(bad.readAllStandardError().contains("nonsense"));
+}
+
+void TestPtyEndpoint::executableSteeredOnStdin()
+{
+    QProcess sim;
+    sim.start(QStringLiteral(TORVANE_BIN_DIR "/torvane-drivesim"),
+              {u"--profile"_s, u"test"_s, u"--control"_s});
+    QVERIFY(sim.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
+    const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    QSerialPort port;
+    QVERIFY(openPort(port, path));
+    QCOMPARE(ask(port, "@44"), Identity + '\r');
+
+    sim.write("fault match=^@44,replace=ERR9\nknob station=2\nknob bogus=1\n");
+    QByteArray replies;
+    QTRY_VERIFY_WITH_TIMEOUT((replies += sim.readAllStandardError()).contains("bogus"), 5000);
+    QVERIFY2(replies.startsWith("ok\nok\nbogus: unknown knob"), replies.constData());
+    QCOMPARE(ask(port, "@44", 300), QByteArray());
+    QCOMPARE(ask(port, "2@44"), QByteArray("02ERR9\r"));
+    QCOMPARE(ask(port, "2@44"), "02" + Identity + '\r');
+    port.close();
+
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestPtyEndpoint)

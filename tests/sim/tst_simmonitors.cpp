@@ -328,13 +328,17 @@ void TestSimMonitors::conditionsComeAndGo()
     VirtualDrive drive;
     QVERIFY(drive.setKnob(u"condition_cycle_ms"_s, u"3600000"_s));
     SimWire wire(&drive);
-    // Skip ahead a quarter of the cycle at a time: quiet, error, quiet, alarm.
-    QSet<QByteArray> seen;
-    for (int step = 0; step < 16; ++step) {
-        seen.insert(wire.ask("!@50"));
+    // Skip ahead a hundredth of the cycle at a time: quiet, error, quiet,
+    // alarm, quiet.
+    QList<QByteArray> seen;
+    for (int step = 0; step < 100; ++step) {
+        const QByteArray reply = wire.ask("!@50");
+        if (seen.isEmpty() || seen.last() != reply)
+            seen.append(reply);
         wire.ask("!R0P");
-        drive.advanceClock(3600000 / 16);
+        drive.advanceClock(36000);
     }
+    QCOMPARE(seen.size(), 5);
     QVERIFY(seen.contains("!R00\r"));
     QVERIFY(seen.contains("!R1Z :E31 Soft limit over\r"));
     QVERIFY(seen.contains("!R1Z :A13 Overload\r"));
