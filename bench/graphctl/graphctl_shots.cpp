@@ -117,6 +117,31 @@ int main(int argc, char **argv)
         save(graph, dir, QStringLiteral("graphctl-scope-variant.png"));
     }
     {
+        // A long record, many points to each pixel column, with a gap.
+        COrvex32Ctrl graph;
+        graph.resize(800, 500);
+        graph.setGraphCount(2);
+        graph.setCaption(QStringLiteral("200,000 points"));
+        const int n = 200000;
+        graph.setDataCount(n);
+        QList<qint32> flags(n, 1);
+        QList<double> v(n);
+        for (int g = 0; g < 2; ++g) {
+            for (int k = 0; k < n; ++k) {
+                const double t = double(k) / n;
+                v[k] = 50 + 30 * std::sin(2 * M_PI * 3 * t + g) +
+                       (g == 0 ? 8 * std::sin(k * 0.37) : 2 * std::sin(k * 1.3));
+                flags[k] = (g == 1 && k > 90000 && k < 110000) ? 0 : 1;
+            }
+            graph.setArrayData(g, 0, 0, n, flags, v);
+        }
+        graph.setHorzScaleSplitCount(8);
+        graph.setHorzScaleSpanUnit(Orvex32::nbgrSpanUnitSecond);
+        graph.setHorzScaleStartValue(QStringLiteral("2024/05/01 10:00:00"));
+        graph.setHorzScaleSpan(1);
+        save(graph, dir, QStringLiteral("graphctl-dense.png"));
+    }
+    {
         COrvex32Ctrl graph;
         graph.resize(800, 500);
         graph.setGraphCount(3);

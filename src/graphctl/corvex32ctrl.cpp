@@ -337,6 +337,16 @@ void COrvex32Ctrl::putGraph(int dispId, int graph, const QVariant &value)
     changed();
 }
 
+void COrvex32Ctrl::setValueRange(int graph, double low, double high)
+{
+    checkGraph(graph, Orvex32Error::BadIndex);
+    if (!(high > low))
+        throw Orvex32Error(Orvex32Error::HighBelowLow);
+    m_graphs[graph].lowValue = low;
+    m_graphs[graph].highValue = high;
+    changed();
+}
+
 // --- Samples -------------------------------------------------------------------
 
 double COrvex32Ctrl::data(int graph, int index) const

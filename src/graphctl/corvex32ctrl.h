@@ -57,6 +57,10 @@ public:
     ORVEX32_GRAPH_PROPERTIES(ORVEX32_DECLARE_GRAPH)
 #undef ORVEX32_DECLARE_GRAPH
 
+    // HighValue and LowValue together, so that a range can move past the
+    // old one in one step (raises 1010 unless high > low).
+    void setValueRange(int graph, double low, double high);
+
     // --- Samples and labels -------------------------------------------------
     double data(int graph, int index) const;
     void setData(int graph, int index, double value);

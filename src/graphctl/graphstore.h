@@ -15,7 +15,7 @@ class ORVEX32_EXPORT GraphStore
 public:
     // Beyond this many points in all the store refuses to grow (the control
     // reports it as out of memory rather than exhausting the machine).
-    static constexpr qint64 MaxPoints = qint64(1) << 28;
+    static constexpr qint64 MaxPoints = qint64(1) << 26;
 
     GraphStore() = default;
     GraphStore(int graphCount, int dataCount) { resize(graphCount, dataCount); }

@@ -900,9 +900,9 @@ void Orvex32Renderer::paintVertScale(QPainter &p, const Orvex32Layout &l,
     for (int j = 0; j < labels.size(); ++j) {
         const int y = bottom - int(double(j) * h / splits);
         if (scale.left)
-            drawTextAt(p, axis - 8, y, Qt::AlignRight | Qt::AlignVCenter, labels[j]);
+            drawTextAt(p, axis - 7, y, Qt::AlignRight | Qt::AlignVCenter, labels[j]);
         else
-            drawTextAt(p, axis + 8, y, Qt::AlignLeft | Qt::AlignVCenter, labels[j]);
+            drawTextAt(p, axis + 7, y, Qt::AlignLeft | Qt::AlignVCenter, labels[j]);
     }
 }
 

@@ -872,6 +872,15 @@ void TestGraphControl::rejectedSettingsLeaveValues()
     QCOMPARE(c.graphCount(), short(4));
     QCOMPARE(raised([&] { c.setGraphKind(Orvex32::nbgrGraphKintScatGraph); }).number, 1004);
     QCOMPARE(c.graphKind(), Orvex32::nbgrGraphKindLineGraph1);
+
+    // A range below the old one: one at a time is refused, both at once not.
+    QCOMPARE(raised([&] { c.setHighValue(1, -100); }).number, 1010);
+    c.setValueRange(1, -200, -100);
+    QCOMPARE(c.lowValue(1), -200.0);
+    QCOMPARE(c.highValue(1), -100.0);
+    QCOMPARE(raised([&] { c.setValueRange(1, 5, 5); }).number, 1010);
+    QCOMPARE(raised([&] { c.setValueRange(4, 0, 1); }).number, 1002);
+    QCOMPARE(c.lowValue(1), -200.0);
 }
 
 void TestGraphControl::selection()
