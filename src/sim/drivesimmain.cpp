@@ -31,7 +31,7 @@ void printError(const QString &message)
 }
 
 // Steering lines on standard input (with --control):
-//   fault SPEC | clear-faults | knob NAME=VALUE | preset NAMES | reconnect
+//   fault RULE | clear-faults | knob NAME=VALUE | preset NAMES | reconnect
 // Each is answered on stderr with "ok" or the reason it failed.
 void steer(VirtualDrive &drive, const QString &line)
 {
@@ -99,14 +99,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption faultOption(
         QStringLiteral("fault"),
         QStringLiteral("A fault rule, e.g. nth=3,drop or match=^@44,replace=ERR1 (repeatable)."),
-        QStringLiteral("SPEC"));
+        QStringLiteral("RULE"));
     const QCommandLineOption knobOption(QStringLiteral("knob"),
                                         QStringLiteral("Set a behaviour knob (repeatable): %1.")
                                             .arg(VirtualDrive::knobNames().join(u", ")),
                                         QStringLiteral("NAME=VALUE"));
     const QCommandLineOption controlOption(
         QStringLiteral("control"),
-        QStringLiteral("Read steering lines on stdin: fault SPEC, clear-faults, knob NAME=VALUE, "
+        QStringLiteral("Read steering lines on stdin: fault RULE, clear-faults, knob NAME=VALUE, "
                        "preset NAMES, reconnect."));
     parser.addOptions({stationOption, profileOption, pacingOption, linkOption, traceOption,
                        presetOption, faultOption, knobOption, controlOption});

@@ -13,7 +13,7 @@ struct Token
 
 // Splits "a=1,b=\"x,y\",c" at the commas outside double quotes; quotes around
 // a value are removed, escapes inside are kept for the caller.
-std::optional<QList<Token>> tokenize(const QString &spec, QString *error)
+std::optional<QList<Token>> tokenize(const QString &definition, QString *error)
 {
     QList<Token> tokens;
     QString current;
@@ -36,11 +36,11 @@ std::optional<QList<Token>> tokenize(const QString &spec, QString *error)
         }
         tokens.append(t);
     };
-    for (qsizetype i = 0; i < spec.size(); ++i) {
-        const QChar c = spec[i];
-        if (c == u'\\' && quoted && i + 1 < spec.size()) {
+    for (qsizetype i = 0; i < definition.size(); ++i) {
+        const QChar c = definition[i];
+        if (c == u'\\' && quoted && i + 1 < definition.size()) {
             current += c;
-            current += spec[++i];
+            current += definition[++i];
         } else if (c == u'"') {
             quoted = !quoted;
             current += c;
@@ -52,7 +52,7 @@ std::optional<QList<Token>> tokenize(const QString &spec, QString *error)
     }
     if (quoted) {
         if (error)
-            *error = QStringLiteral("unbalanced quote in \"%1\"").arg(spec);
+            *error = QStringLiteral("unbalanced quote in \"%1\"").arg(definition);
         return std::nullopt;
     }
     flush();
@@ -73,19 +73,19 @@ std::optional<int> number(const Token &t, int min, int max, QString *error)
 
 } // namespace
 
-std::optional<FaultRule> FaultRule::parse(const QString &spec, QString *error)
+std::optional<FaultRule> FaultRule::parse(const QString &definition, QString *error)
 {
-    const auto tokens = tokenize(spec, error);
+    const auto tokens = tokenize(definition, error);
     if (!tokens)
         return std::nullopt;
 
     FaultRule rule;
-    rule.m_spec = spec;
+    rule.m_definition = definition;
     bool haveEffect = false;
     const auto setEffect = [&](Effect e) {
         if (haveEffect) {
             if (error)
-                *error = QStringLiteral("one effect per rule: \"%1\"").arg(spec);
+                *error = QStringLiteral("one effect per rule: \"%1\"").arg(definition);
             return false;
         }
         rule.m_effect = e;
@@ -265,7 +265,7 @@ std::optional<FaultRule> FaultRule::parse(const QString &spec, QString *error)
         }
     }
     if (!haveEffect)
-        return fail(QStringLiteral("no effect in \"%1\"").arg(spec));
+        return fail(QStringLiteral("no effect in \"%1\"").arg(definition));
     if (rule.m_inAnswer > 0 && !rule.m_match.isValid())
         return fail(QStringLiteral("in_answer needs match"));
     if (rule.m_inAnswer > 0 && rule.m_match.pattern().isEmpty())

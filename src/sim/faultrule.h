@@ -49,7 +49,7 @@ public:
     enum class Charset { Printable, Binary, High };
     enum class ItemAccess { Read, Write, Both };
 
-    static std::optional<FaultRule> parse(const QString &spec, QString *error = nullptr);
+    static std::optional<FaultRule> parse(const QString &definition, QString *error = nullptr);
 
     // Called for every command line the drive accepts (station digit and
     // "!" tags removed); true when the rule fires on it.
@@ -57,7 +57,7 @@ public:
     bool retired() const { return m_remaining == 0; }
 
     Effect effect() const { return m_effect; }
-    QString spec() const { return m_spec; }
+    QString definition() const { return m_definition; }
     int id() const { return m_id; }
     void setId(int id) { m_id = id; }
 
@@ -77,7 +77,7 @@ public:
 private:
     bool selected(const QByteArray &command, qint64 nowMs);
 
-    QString m_spec;
+    QString m_definition;
     int m_id = 0;
 
     int m_nth = 0;

@@ -110,9 +110,9 @@ QStringList VirtualDrive::presetNames()
     return DrivePresets::names();
 }
 
-int VirtualDrive::addFault(const QString &spec, QString *error)
+int VirtualDrive::addFault(const QString &definition, QString *error)
 {
-    auto rule = FaultRule::parse(spec, error);
+    auto rule = FaultRule::parse(definition, error);
     if (!rule)
         return 0;
     rule->setId(m_nextFaultId++);
@@ -366,7 +366,7 @@ void VirtualDrive::processLine(const InLine &in)
             SimTraceEntry e;
             e.ms = t;
             e.kind = SimTraceEntry::Kind::Fault;
-            e.text = "rule#" + QByteArray::number(rule.id()) + ' ' + rule.spec().toLatin1() +
+            e.text = "rule#" + QByteArray::number(rule.id()) + ' ' + rule.definition().toLatin1() +
                      " on \"" + command + '"';
             m_trace.append(e);
         }

@@ -92,7 +92,7 @@ public:
 
     // --- Faults ----------------------------------------------------------
     // Adds a rule (syntax: see FaultRule); returns its id, or 0 with *error.
-    int addFault(const QString &spec, QString *error = nullptr);
+    int addFault(const QString &definition, QString *error = nullptr);
     void removeFault(int id);
     void clearFaults();
     int faultCount() const { return int(m_faults.size()); }

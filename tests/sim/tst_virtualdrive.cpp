@@ -40,8 +40,8 @@ private Q_SLOTS:
     void replyToRestartKnob();
     void faults_data();
     void faults();
-    void faultSpecErrors_data();
-    void faultSpecErrors();
+    void badFaultRules_data();
+    void badFaultRules();
     void garbage();
     void chunking_data();
     void chunking();
@@ -374,9 +374,9 @@ void TestVirtualDrive::faults()
     QVERIFY(drive.trace().text().contains(" FLT "));
 }
 
-void TestVirtualDrive::faultSpecErrors_data()
+void TestVirtualDrive::badFaultRules_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("definition");
     QTest::newRow("no effect") << u"nth=3"_s;
     QTest::newRow("two effects") << u"drop,duplicate"_s;
     QTest::newRow("unknown key") << u"nth=1,explode"_s;
@@ -387,12 +387,12 @@ void TestVirtualDrive::faultSpecErrors_data()
     QTest::newRow("chunk without sizes") << u"chunk="_s;
 }
 
-void TestVirtualDrive::faultSpecErrors()
+void TestVirtualDrive::badFaultRules()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, definition);
     VirtualDrive drive;
     QString error;
-    QCOMPARE(drive.addFault(spec, &error), 0);
+    QCOMPARE(drive.addFault(definition, &error), 0);
     QVERIFY(!error.isEmpty());
     QCOMPARE(drive.faultCount(), 0);
 }
