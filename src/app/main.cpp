@@ -69,7 +69,9 @@ int main(int argc, char *argv[])
     std::unique_ptr<PtyEndpoint> pty;
     if (parser.isSet(simulate)) {
         drive = std::make_unique<VirtualDrive>();
-        drive->setProfile(VirtualDrive::Profile::Demo);
+        // Demo timing, paced at 9600 baud, with a slowly moving axis and
+        // conditions that come and go.
+        drive->applyPreset(QStringLiteral("demo"));
         pty = std::make_unique<PtyEndpoint>();
         QString error;
         if (!pty->open(&error)) {
