@@ -47,6 +47,11 @@ AxisStatusPoller::AxisStatusPoller(TerminalSession &terminal, QObject *parent)
     }
 }
 
+AxisStatusPoller::~AxisStatusPoller()
+{
+    m_terminal.removeClient(this);
+}
+
 AxisStatusPoller::Kind AxisStatusPoller::kind(int bit)
 {
     return kinds.at(bit);

@@ -25,6 +25,7 @@ public:
     enum PollState { ReadingAvailability = 1, ReadingState = 2 };
 
     explicit AxisStatusPoller(TerminalSession &terminal, QObject *parent = nullptr);
+    ~AxisStatusPoller() override;
 
     static Kind kind(int bit);
     // The lamp of a signal as a fresh window draws it: dark, or blank.

@@ -14,7 +14,10 @@ ErrorAlarmMonitor::ErrorAlarmMonitor(TerminalSession &terminal, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &ErrorAlarmMonitor::onTimer);
 }
 
-ErrorAlarmMonitor::~ErrorAlarmMonitor() = default;
+ErrorAlarmMonitor::~ErrorAlarmMonitor()
+{
+    m_terminal.removeClient(this);
+}
 
 quint32 ErrorAlarmMonitor::parseStatus(const QByteArray &line)
 {

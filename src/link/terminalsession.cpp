@@ -171,6 +171,15 @@ void TerminalSession::setHelp(HelpMode mode, TerminalClient *client)
     }
 }
 
+void TerminalSession::removeClient(TerminalClient *client)
+{
+    for (Slot *slot : {&m_monitors[0], &m_monitors[1], &m_monitors[2], &m_monitors[3],
+                       &m_parameterHelp, &m_commandHelp, &m_errorList}) {
+        if (slot->client == client)
+            *slot = Slot{};
+    }
+}
+
 TerminalSession::Slot *TerminalSession::helpSlot(HelpMode mode)
 {
     switch (mode) {

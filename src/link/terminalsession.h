@@ -83,6 +83,8 @@ public:
     void setMonitor(Monitor monitor, TerminalClient *client);
     TerminalClient *monitor(Monitor monitor) const { return m_monitors[monitor].client; }
     void setHelp(HelpMode mode, TerminalClient *client);
+    // Forgets a client that is going away, wherever it is registered.
+    void removeClient(TerminalClient *client);
 
     // Hides and stops every other monitor, then shows and starts this one
     // (a monitor already shown keeps running).

@@ -131,11 +131,6 @@ TerminalWindow::~TerminalWindow()
 {
     m_session->close();
     // The hosted windows refer to the session: they go first.
-    for (int m = 0; m < TerminalSession::MonitorCount; ++m)
-        m_session->setMonitor(TerminalSession::Monitor(m), nullptr);
-    m_session->setHelp(TerminalSession::ParameterHelp, nullptr);
-    m_session->setHelp(TerminalSession::CommandHelp, nullptr);
-    m_session->setHelp(TerminalSession::ErrorList, nullptr);
     for (QWidget *&w : m_monitorWindows) {
         delete w;
         w = nullptr;
@@ -154,7 +149,7 @@ void TerminalWindow::build()
     m_output->setFocusPolicy(Qt::ClickFocus);
     const QFontMetrics metrics(m_output->font());
     const int rows = m_variant == TerminalSession::Variant::Full ? 30 : 12;
-    m_output->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('M')) * 48,
+    m_output->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('M')) * 64,
                              metrics.lineSpacing() * rows + 12);
 
     m_input = new QLineEdit(this);

@@ -17,6 +17,11 @@ QByteArray HelpPager::command() const
                                  : DriveCommand::itemHelp(m_page);
 }
 
+HelpPager::~HelpPager()
+{
+    m_terminal.removeClient(this);
+}
+
 QString HelpPager::text() const
 {
     return m_lines.lines().join(QStringLiteral("\r\n"));
@@ -40,7 +45,9 @@ QByteArray HelpPager::formatLine(const QByteArray &line)
         const qsizetype blank = text.indexOf(' ');
         const QByteArray syntax = blank < 0 ? text : text.left(blank);
         const QByteArray rest = blank < 0 ? QByteArray() : text.mid(blank + 1);
-        return syntax.leftJustified(7, ' ') + rest;
+        // A command of seven or more characters keeps one blank before its
+        // description, so that the two never run together.
+        return syntax.leftJustified(7, ' ') + (syntax.size() >= 7 ? " " : "") + rest;
     }
     if (line.startsWith("R2Z")) {
         const QByteArray text = line.mid(3);

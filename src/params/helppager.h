@@ -24,6 +24,7 @@ public:
     static constexpr int FullPageLines = 10;
 
     HelpPager(TerminalSession &terminal, Kind kind, QObject *parent = nullptr);
+    ~HelpPager() override;
 
     Kind kind() const { return m_kind; }
     QByteArray command() const;
@@ -38,7 +39,8 @@ public:
     void next();
     void prev();
 
-    // Laid out for the window: an R1Z line's command padded to 7 columns,
+    // Laid out for the window: an R1Z line's command padded to 7 columns
+    // (a longer one keeps a blank before its description),
     // an R2Z line's key as "#" and the number right-aligned in three places.
     static QByteArray formatLine(const QByteArray &line);
     static QByteArray layoutKey(const QByteArray &key);

@@ -19,7 +19,10 @@ MonitorPoller::MonitorPoller(TerminalSession &terminal, QObject *parent)
     setDefaultRows();
 }
 
-MonitorPoller::~MonitorPoller() = default;
+MonitorPoller::~MonitorPoller()
+{
+    m_terminal.removeClient(this);
+}
 
 void MonitorPoller::setDefaultRows()
 {

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
 constexpr std::array<int, 4> listIds = {1065, 1090, 1093, 1091};
@@ -44,7 +45,7 @@ PulseDialog::PulseDialog(DriveLink &link, QWidget *parent)
         m_lists[i] = list;
         layout->addWidget(label, i, 0);
         layout->addWidget(list, i, 1);
-        connect(list, &QComboBox::activated, this, [this, i](int index) {
+        connect(list, &QComboBox::currentIndexChanged, this, [this, i](int index) {
             m_settings->select(i, index);
             updateButtons();
         });
@@ -76,6 +77,7 @@ void PulseDialog::showEvent(QShowEvent *event)
     if (m_settings->isOpen())
         return;
     for (QComboBox *list : m_lists) {
+        const QSignalBlocker quiet(list);
         list->clear();
         list->setEnabled(false);
     }
@@ -87,6 +89,7 @@ void PulseDialog::fillLists()
 {
     for (int i = 0; i < 4; ++i) {
         QComboBox *list = m_lists[i];
+        const QSignalBlocker quiet(list);
         list->clear();
         list->addItems(PulseSettings::entries(i));
         // A value outside the list shows no entry.
