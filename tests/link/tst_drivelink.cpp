@@ -1,6 +1,7 @@
 #include "link/drivelink.h"
 #include "link/linkowner.h"
 #include "link/memoryport.h"
+#include "link/serialportio.h"
 #include "resources/catalogue.h"
 
 #include <QSignalSpy>
@@ -246,6 +247,28 @@ private Q_SLOTS:
         m_link->send("@44");
         QVERIFY(m_link->isOpen());
         QCOMPARE(m_port->takeWritten(), QByteArray("@44\r"));
+    }
+
+    void portErrorSentences_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("mustSay");
+        QTest::newRow("permission")
+            << int(QSerialPort::PermissionError) << QStringLiteral("dialout");
+        QTest::newRow("missing") << int(QSerialPort::DeviceNotFoundError)
+                                 << QStringLiteral("does not exist");
+        QTest::newRow("unplugged")
+            << int(QSerialPort::ResourceError) << QStringLiteral("as soon as the device is back");
+    }
+    void portErrorSentences()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, mustSay);
+        const QString text = SerialPortIo::describeError(QStringLiteral("/dev/ttyUSB3"),
+                                                         QSerialPort::SerialPortError(error),
+                                                         QStringLiteral("Input/output error"));
+        QVERIFY2(text.contains(QStringLiteral("/dev/ttyUSB3")), qPrintable(text));
+        QVERIFY2(text.contains(mustSay), qPrintable(text));
     }
 
     void openErrorNamesDevice()
