@@ -74,7 +74,8 @@ void HelpPager::stop()
 
 void HelpPager::next()
 {
-    if (m_receiving)
+    // While another listing runs the page stays as it is.
+    if (m_receiving || m_terminal.isBusy())
         return;
     ++m_page;
     requestPage();
@@ -82,7 +83,7 @@ void HelpPager::next()
 
 void HelpPager::prev()
 {
-    if (m_receiving || m_page <= 1)
+    if (m_receiving || m_terminal.isBusy() || m_page <= 1)
         return;
     --m_page;
     requestPage();

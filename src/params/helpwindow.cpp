@@ -47,6 +47,8 @@ HelpWindow::HelpWindow(TerminalSession &terminal, HelpPager::Kind kind, QWidget 
         m_text->verticalScrollBar()->setValue(m_text->verticalScrollBar()->maximum());
     });
     connect(m_pager, &HelpPager::buttonsChanged, this, &HelpWindow::updateButtons);
+    // Another listing (the error list) holds the terminal: no paging meanwhile.
+    connect(&terminal, &TerminalSession::busyChanged, this, &HelpWindow::updateButtons);
 
     terminal.setHelp(TerminalSession::HelpMode(kind), m_pager);
     DialogTexts::apply(this, 212);
@@ -58,8 +60,9 @@ HelpWindow::~HelpWindow() = default;
 
 void HelpWindow::updateButtons()
 {
-    m_prev->setEnabled(m_pager->prevEnabled());
-    m_next->setEnabled(m_pager->nextEnabled());
+    const bool free = !m_terminal.isBusy();
+    m_prev->setEnabled(free && m_pager->prevEnabled());
+    m_next->setEnabled(free && m_pager->nextEnabled());
 }
 
 void HelpWindow::closeEvent(QCloseEvent *event)

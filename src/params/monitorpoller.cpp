@@ -74,6 +74,7 @@ void MonitorPoller::start()
     }
     m_current = 0;
     m_running = true;
+    m_refused = false;
     m_roundClock.start();
     request();
 }
@@ -82,6 +83,7 @@ void MonitorPoller::stop()
 {
     m_running = false;
     m_waiting = false;
+    m_refused = false;
     m_replyTimer.stop();
     m_pauseTimer.stop();
     m_roundTimer.stop();
@@ -92,9 +94,14 @@ void MonitorPoller::request()
 {
     if (!m_running)
         return;
-    // A refused poll (a listing runs) simply times out and moves on.
-    m_terminal.sendForMonitor(
-        DriveCommand::tagged(DriveCommand::readItem(m_rows.at(m_current).number)));
+    if (m_terminal.sendForMonitor(
+            DriveCommand::tagged(DriveCommand::readItem(m_rows.at(m_current).number))) != 0) {
+        // A listing holds the terminal: the row keeps what it shows and is
+        // asked again when the reply timer runs out.
+        m_refused = true;
+        m_replyTimer.start(ReplyTimeoutMs);
+        return;
+    }
     m_waiting = true;
     Q_EMIT lampChanged(true);
     m_replyTimer.start(ReplyTimeoutMs);
@@ -128,6 +135,11 @@ void MonitorPoller::onReplyTimeout()
 {
     if (!m_running)
         return;
+    if (m_refused) {
+        m_refused = false;
+        request();
+        return;
+    }
     m_waiting = false;
     Row &r = m_rows[m_current];
     r.label.clear();

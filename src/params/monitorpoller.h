@@ -76,6 +76,7 @@ private:
     int m_current = 0;
     bool m_running = false;
     bool m_waiting = false;
+    bool m_refused = false;
     int m_roundPeriodMs = 0;
     QElapsedTimer m_roundClock;
     QTimer m_replyTimer;

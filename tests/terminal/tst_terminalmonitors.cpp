@@ -104,6 +104,7 @@ private Q_SLOTS:
         runFor(3000);
         m_session->hideMonitor(TerminalSession::ParameterMonitor);
         const QByteArrayList polls = m_bench->received();
+        qInfo("parameter monitor: %d polls in 3 s", int(polls.size()));
         // One request at a time, 250 ms after each reply: about 12 in 3 s.
         QVERIFY2(polls.size() >= 6 && polls.size() <= 13,
                  qPrintable(QString::number(polls.size())));
@@ -162,6 +163,24 @@ private Q_SLOTS:
         poller.setActive(3, false);
         QVERIFY(poller.row(3).label.isEmpty());
         QVERIFY(poller.row(3).value.isEmpty());
+    }
+
+    void monitorKeepsItsRowsWhileAListingRuns()
+    {
+        openSession();
+        MonitorPoller poller(*m_session);
+        m_session->setMonitor(TerminalSession::ParameterMonitor, &poller);
+        QSignalSpy timedOut(&poller, &MonitorPoller::rowTimedOut);
+        m_session->showMonitor(TerminalSession::ParameterMonitor);
+        QTRY_COMPARE(poller.row(0).label, QByteArray("PosCommand"));
+        m_session->setBusy(true);
+        const int before = int(m_bench->received().size());
+        runFor(1600);
+        QCOMPARE(int(m_bench->received().size()), before);
+        QCOMPARE(poller.row(0).label, QByteArray("PosCommand"));
+        QCOMPARE(timedOut.count(), 0);
+        m_session->setBusy(false);
+        QTRY_COMPARE_WITH_TIMEOUT(int(m_bench->received().size()) > before, true, 3000);
     }
 
     // --- Help pages ------------------------------------------------------------
@@ -230,6 +249,12 @@ private Q_SLOTS:
         QCOMPARE(pager.lines().size(), 5);
         QVERIFY(!pager.nextEnabled());
         QVERIFY(pager.prevEnabled());
+        // Another listing holds the terminal: paging waits.
+        m_session->setBusy(true);
+        pager.prev();
+        QCOMPARE(pager.page(), 4);
+        QVERIFY(!pager.isReceiving());
+        m_session->setBusy(false);
         pager.prev();
         QTRY_VERIFY(!pager.isReceiving());
         QCOMPARE(pager.page(), 3);
@@ -390,6 +415,7 @@ private Q_SLOTS:
         m_session->hideMonitors();
         // One state poll a second after each reply.
         const int polls = m_bench->count("!@57:0");
+        qInfo("axis signals: %d state polls in 3.5 s", polls);
         QVERIFY2(polls >= 2 && polls <= 4, qPrintable(QString::number(polls)));
         QCOMPARE(m_bench->count("!@56:0"), 1);
         // Shown again: the availability is read again.

@@ -337,6 +337,34 @@ private Q_SLOTS:
         registerTerminalFeatures(menu);
         QVERIFY(menu.button(1002)->isEnabled());
         QVERIFY(menu.button(1010)->isEnabled());
+
+        // "Terminal(&T)" runs Terminal mode modally on the process-wide link.
+        DriveLink::setInstance(&m_bench->link);
+        bool replied = false;
+        QTimer::singleShot(0, &menu, [&] {
+            auto *terminal = qobject_cast<TerminalWindow *>(QApplication::activeModalWidget());
+            QVERIFY(terminal);
+            QTest::keyClicks(terminal->input(), QStringLiteral("@44"));
+            QTest::keyClick(terminal->input(), Qt::Key_Return);
+            QTRY_VERIFY(plain(terminal->output()).contains(QStringLiteral("R5Z")));
+            replied = true;
+            terminal->button(1)->click();
+        });
+        menu.openFeature(1002);
+        QVERIFY(replied);
+        QCOMPARE(m_bench->link.owner(), static_cast<LinkOwner *>(&m_bench->bottom));
+
+        // "Pulse" opens the pulse settings, which read their four values.
+        QTimer::singleShot(0, &menu, [&] {
+            auto *pulse = qobject_cast<PulseDialog *>(QApplication::activeModalWidget());
+            QVERIFY(pulse);
+            QTRY_COMPARE(pulse->list(3)->count(), 7);
+            pulse->closeButton()->click();
+        });
+        menu.openFeature(1010);
+        QCOMPARE(m_bench->link.owner(), static_cast<LinkOwner *>(&m_bench->bottom));
+        QTRY_VERIFY(m_bench->received().endsWith("#207"));
+        DriveLink::setInstance(nullptr);
     }
 
     // Writes each window in English and Japanese to TORVANE_SHOTS_DIR.
