@@ -230,28 +230,6 @@ private Q_SLOTS:
         QCOMPARE(m_bench->drive->item(207), std::optional<qint32>(1));
     }
 
-    // The safety question through the dialog's prompt; Cancel writes nothing
-    // and leaves the manager open and ready.
-    void guardedCancel()
-    {
-        QCOMPARE(click(1005, path("a.prm")), Outcome::Succeeded);
-        QVERIFY(m_bench->drive->setItem(213, 1061));
-        m_prompt.answers = {false};
-        QCOMPARE(click(1004, path("a.prm")), Outcome::Cancelled);
-        QCOMPARE(m_prompt.questions.size(), 1);
-        QVERIFY(m_prompt.questions.first().endsWith(QStringLiteral("\n\n#213 : 1060")));
-        QVERIFY(
-            !m_bench->link.trafficLog().lines().join(QString()).contains(QStringLiteral("@53")));
-        QVERIFY(m_dialog->isVisible());
-        QCOMPARE(buttonStates(), (QList<bool>{true, true, true, true, true}));
-    }
-
-    void resetCommunication()
-    {
-        QCOMPARE(click(1061), Outcome::Succeeded);
-        QCOMPARE(m_prompt.messages, QStringList{QStringLiteral("Communications reset OK.")});
-    }
-
     // View file: the viewer shows the file in a fixed-pitch font (English
     // module) with its own captions.
     void viewFile()

@@ -295,13 +295,6 @@ private Q_SLOTS:
         QVERIFY(!m_transfer->isBusy());
     }
 
-    void uploadFailureLeavesNoFile()
-    {
-        QVERIFY(drive().addFault(QStringLiteral("match=^#5$,drop")) != 0);
-        QCOMPARE(upload(path("new.prm")), Outcome::Failed);
-        QVERIFY(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    }
-
     // A drive that answers the identification with "R00" does not leave the
     // manager waiting for ever.
     void uploadDoneInsteadOfIdentity()

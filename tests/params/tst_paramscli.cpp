@@ -242,8 +242,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("err");
         QTest::newRow("ok") << QByteArray() << 0 << QByteArray("Communications reset OK.\n")
                             << QByteArray();
-        QTest::newRow("refused") << QByteArray("fault match=^@98$,replace=ERR1") << 1
-                                 << QByteArray() << QByteArray("Communications reset failed.\n");
         QTest::newRow("time-out") << QByteArray("fault match=^@98$,drop") << 1 << QByteArray()
                                   << QByteArray("Timeout error.\n");
     }
