@@ -5,6 +5,7 @@
 #include "link/terminalsession.h"
 #include "params/helppager.h"
 #include "params/monitorpoller.h"
+#include "params/pulsesettings.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -541,6 +542,79 @@ private Q_SLOTS:
         QVERIFY(!monitor.isListing());
         QVERIFY(!m_session->isBusy());
         QVERIFY(monitor.isPolling());
+    }
+
+    // --- Pulse settings --------------------------------------------------------
+
+    void pulsePositions_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<int>("position");
+        QTest::newRow("direction 0 is the default") << 0 << qint64(0) << 0;
+        QTest::newRow("direction 1 reversed") << 0 << qint64(1) << 1;
+        QTest::newRow("direction 2 outside") << 0 << qint64(2) << -1;
+        QTest::newRow("PLS, SIGN") << 1 << qint64(2) << 2;
+        QTest::newRow("command type 5 outside") << 1 << qint64(5) << -1;
+        QTest::newRow("monitor type 2 outside") << 2 << qint64(2) << -1;
+        QTest::newRow("negative outside") << 2 << qint64(-1) << -1;
+        QTest::newRow("weight 1") << 3 << qint64(1) << 0;
+        QTest::newRow("weight 3 selects 2") << 3 << qint64(3) << 1;
+        QTest::newRow("weight 16") << 3 << qint64(16) << 4;
+        QTest::newRow("weight 64") << 3 << qint64(64) << 6;
+        QTest::newRow("weight 128 outside") << 3 << qint64(128) << -1;
+        QTest::newRow("weight 0 outside") << 3 << qint64(0) << -1;
+    }
+    void pulsePositions()
+    {
+        QFETCH(int, list);
+        QFETCH(qint64, value);
+        QFETCH(int, position);
+        QCOMPARE(PulseSettings::positionFor(list, value), position);
+        QCOMPARE(PulseSettings::entries(0),
+                 (QStringList{QStringLiteral("Default"), QStringLiteral("Reverse")}));
+    }
+
+    void pulseRefusedWriteStopsBeforeTheRestart()
+    {
+        m_bench = std::make_unique<TerminalBench>();
+        QVERIFY(m_bench->drive->addFault(QStringLiteral("refuse_item=205,on=write,code=ALM65")) >
+                0);
+        RecordingPrompt prompt;
+        PulseSettings pulse(m_bench->link, &prompt);
+        QSignalSpy filled(&pulse, &PulseSettings::listsFilled);
+        QSignalSpy finished(&pulse, &PulseSettings::finished);
+        pulse.open();
+        QTRY_COMPARE(filled.count(), 1);
+        QCOMPARE(pulse.selection(0), 0);
+        QCOMPARE(pulse.selection(3), 0);
+        pulse.set();
+        QTRY_COMPARE(prompt.messages,
+                     QStringList{QStringLiteral("Illegal return message received.\nALM65")});
+        QVERIFY(!pulse.isBusy());
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(m_bench->received().mid(4), (QByteArrayList{"@55", "#202=0", "#204=1", "#205=1"}));
+        pulse.close();
+        QCOMPARE(m_bench->link.owner(), static_cast<LinkOwner *>(&m_bench->bottom));
+    }
+
+    void pulseReadTimeout()
+    {
+        m_bench = std::make_unique<TerminalBench>();
+        QVERIFY(m_bench->drive->addFault(QStringLiteral("match=^#205$,drop")) > 0);
+        RecordingPrompt prompt;
+        PulseSettings pulse(m_bench->link, &prompt);
+        QSignalSpy filled(&pulse, &PulseSettings::listsFilled);
+        pulse.open();
+        QTRY_COMPARE_WITH_TIMEOUT(filled.count(), 1, 3000);
+        QCOMPARE(prompt.messages, QStringList{QStringLiteral("Timeout error.")});
+        // What arrived is shown; the rest shows no entry and is not written.
+        QCOMPARE(pulse.selection(0), 0);
+        QCOMPARE(pulse.selection(1), 1);
+        QCOMPARE(pulse.selection(2), -1);
+        QCOMPARE(pulse.selection(3), -1);
+        QVERIFY(pulse.canSet());
+        QVERIFY(!pulse.isBusy());
     }
 };
 
