@@ -36,7 +36,9 @@ void apply(QWidget *dialog, int dialogId)
     const auto children = dialog->findChildren<QWidget *>();
     for (QWidget *w : children) {
         const int id = controlId(w);
-        if (id == 0)
+        // A window opened beside this one as its child (the simple terminal
+        // of a feature window) keeps the texts of its own dialog.
+        if (id == 0 || w->window() != dialog->window())
             continue;
         const QString text = catalogue.controlText(dialogId, id);
         if (text.isNull())

@@ -1,4 +1,5 @@
 #include "app/appsettings.h"
+#include "app/dialogtexts.h"
 #include "app/mainmenuwindow.h"
 #include "app/profilestore.h"
 #include "app/startupquery.h"
@@ -13,6 +14,7 @@
 #include "sim/virtualdrive.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -219,6 +221,21 @@ private Q_SLOTS:
         version.show();
         QVERIFY(version.grab().save(dir + QStringLiteral("/version-%1.png").arg(tag)));
         QVERIFY(!version.windowTitle().isEmpty());
+    }
+
+    void textsStayWithTheirWindow()
+    {
+        makeLink(false);
+        MainMenuWindow window(*m_link, m_map, m_profile.get());
+        window.initialise({false, true});
+        // The tool windows are children of the main window and use numbers
+        // the main window uses too; applying the main window's texts again
+        // must leave theirs alone.
+        DialogTexts::apply(&window, 102);
+        auto *group = window.commModeWindow()->findChild<QGroupBox *>();
+        QVERIFY(group);
+        QCOMPARE(group->title(), QStringLiteral("Multi-channel Add"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("MainMenu"));
     }
 
     void closeBoxWritesWhatExitWrites_data()
