@@ -3,46 +3,28 @@
 #include "link/drivelink.h"
 #include "link/memoryport.h"
 #include "resources/catalogue.h"
+#include "support/linkbench.h"
 
 #include <QSignalSpy>
 #include <QTest>
-
-// A scripted drive: answers each command line from a table, or stays silent.
-class ScriptedDrive : public QObject
-{
-public:
-    QHash<QByteArray, QByteArray> answers;
-    QList<QByteArray> received;
-
-    explicit ScriptedDrive(MemoryPort *port)
-    {
-        connect(port, &MemoryPort::written, this, [this, port](const QByteArray &bytes) {
-            const QByteArray line = bytes.chopped(1);
-            received.append(line);
-            if (answers.contains(line))
-                port->feed(answers.value(line) + '\r');
-        });
-    }
-};
 
 class TestStartupQuery : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DriveLink> m_link;
-    MemoryPort *m_port = nullptr;
-    std::unique_ptr<ScriptedDrive> m_drive;
+    std::unique_ptr<LinkBench> m_bench;
+    ScriptedDrive *m_drive = nullptr;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<StartupQuery> m_query;
 
     void fullAnswers()
     {
-        m_drive->answers = {{"\"pr:22", "R:2"},
-                            {"\"pr:50", "R:4"},
-                            {"@44", "R5Z Kalderon_M2:SIM-0001:K1.20:A3.05:C2.01:E1.10"},
-                            {"\"pr:0", "R:1"},
-                            {"#201", "R1D EnglishDisp:1"}};
+        m_drive->answers = {{"\"pr:22", {"R:2"}},
+                            {"\"pr:50", {"R:4"}},
+                            {"@44", {"R5Z Kalderon_M2:SIM-0001:K1.20:A3.05:C2.01:E1.10"}},
+                            {"\"pr:0", {"R:1"}},
+                            {"#201", {"R1D EnglishDisp:1"}}};
     }
 
 private Q_SLOTS:
@@ -55,15 +37,13 @@ private Q_SLOTS:
 
     void init()
     {
-        m_link = std::make_unique<DriveLink>();
-        auto port = std::make_unique<MemoryPort>();
-        m_port = port.get();
-        m_link->setPort(std::move(port));
-        m_drive = std::make_unique<ScriptedDrive>(m_port);
+        m_query.reset();
+        m_bench = std::make_unique<LinkBench>(LinkBench::Scripted);
+        m_drive = m_bench->scripted.get();
         m_settings = std::make_unique<AppSettings>();
-        m_query = std::make_unique<StartupQuery>(*m_link, *m_settings);
-        m_link->pushOwner(m_query.get());
-        m_link->open();
+        m_query = std::make_unique<StartupQuery>(m_bench->link, *m_settings);
+        m_bench->link.pushOwner(m_query.get());
+        m_bench->link.open();
     }
 
     void fullSequence()
@@ -73,7 +53,7 @@ private Q_SLOTS:
         m_query->start();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QCOMPARE(m_drive->received,
-                 (QList<QByteArray>{"\"pr:22", "\"pr:50", "@44", "\"pr:0", "#201"}));
+                 (QByteArrayList{"\"pr:22", "\"pr:50", "@44", "\"pr:0", "#201"}));
         QVERIFY(m_query->absAccVisible());
         QCOMPARE(m_query->absAccText(), QStringLiteral("AbsAccComp"));
         QVERIFY(m_settings->homingOption());
@@ -97,7 +77,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, answer);
         QFETCH(bool, visible);
         fullAnswers();
-        m_drive->answers["\"pr:22"] = answer;
+        m_drive->answers["\"pr:22"] = {answer};
         QSignalSpy finished(m_query.get(), &StartupQuery::finished);
         m_query->start();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
@@ -107,7 +87,7 @@ private Q_SLOTS:
     void homingBitTwoOnly()
     {
         fullAnswers();
-        m_drive->answers["\"pr:50"] = "R:3";
+        m_drive->answers["\"pr:50"] = {"R:3"};
         QSignalSpy finished(m_query.get(), &StartupQuery::finished);
         m_query->start();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
@@ -122,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(m_query->state(), StartupQuery::Idle);
         QVERIFY(!m_query->absAccVisible());
         QCOMPARE(m_query->absAccText(), QStringLiteral("AbsAccComp"));
-        QCOMPARE(m_drive->received, QList<QByteArray>{"\"pr:22"});
+        QCOMPARE(m_drive->received, QByteArrayList{"\"pr:22"});
         QVERIFY(m_settings->romVersion().isEmpty());
     }
 
@@ -136,7 +116,7 @@ private Q_SLOTS:
         // The identification times out; the query keeps waiting in state 20.
         QTest::qWait(1300);
         QCOMPARE(m_query->state(), StartupQuery::AskVersion);
-        m_port->feed("R5Z Kalderon_M2:LATE\r");
+        m_bench->feed("R5Z Kalderon_M2:LATE");
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QCOMPARE(m_settings->romVersion(), QStringLiteral("LATE"));
         QCOMPARE(m_drive->received.size(), 5);
