@@ -123,6 +123,25 @@ bool inEnumRange(const QString &enumName, int v)
     return false;
 }
 
+// The elements of an array argument: a typed list as it is, or a variant
+// list whose every element has exactly the element type.
+template <typename T> QList<T> arrayElements(const QVariant &array, QMetaType::Type elementType)
+{
+    if (array.typeId() == qMetaTypeId<QList<T>>())
+        return array.value<QList<T>>();
+    if (array.typeId() != QMetaType::QVariantList)
+        throw Orvex32Error(Orvex32Error::WrongDataType);
+    const QVariantList list = array.toList();
+    QList<T> elements;
+    elements.reserve(list.size());
+    for (const QVariant &e : list) {
+        if (e.typeId() != elementType)
+            throw Orvex32Error(Orvex32Error::WrongDataType);
+        elements.append(e.value<T>());
+    }
+    return elements;
+}
+
 } // namespace
 
 DOrvex32::~DOrvex32() = default;
@@ -486,34 +505,8 @@ bool COrvex32Ctrl::setArrayData(int graph, int graphIndex, int index, int count,
         throw Orvex32Error(Orvex32Error::NotAnArray);
 
     // The element types: 32-bit integers for the flags, doubles for the data.
-    QList<qint32> flagList;
-    if (flags.typeId() == qMetaTypeId<QList<int>>()) {
-        flagList = flags.value<QList<int>>();
-    } else if (flags.typeId() == QMetaType::QVariantList) {
-        const QVariantList list = flags.toList();
-        flagList.reserve(list.size());
-        for (const QVariant &e : list) {
-            if (e.typeId() != QMetaType::Int)
-                throw Orvex32Error(Orvex32Error::WrongDataType);
-            flagList.append(e.toInt());
-        }
-    } else {
-        throw Orvex32Error(Orvex32Error::WrongDataType);
-    }
-    QList<double> valueList;
-    if (values.typeId() == qMetaTypeId<QList<double>>()) {
-        valueList = values.value<QList<double>>();
-    } else if (values.typeId() == QMetaType::QVariantList) {
-        const QVariantList list = values.toList();
-        valueList.reserve(list.size());
-        for (const QVariant &e : list) {
-            if (e.typeId() != QMetaType::Double)
-                throw Orvex32Error(Orvex32Error::WrongDataType);
-            valueList.append(e.toDouble());
-        }
-    } else {
-        throw Orvex32Error(Orvex32Error::WrongDataType);
-    }
+    const QList<qint32> flagList = arrayElements<qint32>(flags, QMetaType::Int);
+    const QList<double> valueList = arrayElements<double>(values, QMetaType::Double);
     return setArrayData(graph, graphIndex, index, count, std::span<const qint32>(flagList),
                         std::span<const double>(valueList));
 }
