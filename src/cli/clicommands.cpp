@@ -55,7 +55,7 @@ int InfoCommand::run()
         exitCode = CliSession::Failure;
         QCoreApplication::exit(0);
     });
-    QObject::connect(&link, &DriveLink::logged, [&](const QString &) {
+    QObject::connect(&link, &DriveLink::logged, &query, [&](const QString &) {
         if (query.state() != StartupQuery::Idle)
             lateReply.start(2 * DriveLink::DefaultTimeoutMs + 500);
     });
