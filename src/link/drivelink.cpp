@@ -53,8 +53,12 @@ void DriveLink::configure(int comPort)
 
 void DriveLink::setPort(std::unique_ptr<PortIo> port)
 {
-    if (m_port)
+    if (m_port) {
         m_port->close();
+        m_port->disconnect(this);
+        // The old port may be the one whose signal is being handled now.
+        m_port.release()->deleteLater();
+    }
     m_port = std::move(port);
     m_pending.clear();
     m_chunk.clear();
