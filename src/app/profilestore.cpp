@@ -1,10 +1,11 @@
 #include "profilestore.h"
 
+#include "safefilewriter.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -84,17 +85,13 @@ void ProfileStore::load()
 bool ProfileStore::save() const
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     QByteArray out;
     for (const Section &s : m_sections) {
         out += '[' + s.name.toUtf8() + "]\n";
         for (const Entry &e : s.entries)
             out += e.key.toUtf8() + '=' + e.value.toUtf8() + '\n';
     }
-    file.write(out);
-    return file.commit();
+    return SafeFileWriter::writeWhole(m_path, out);
 }
 
 const ProfileStore::Entry *ProfileStore::find(const QString &section, const QString &entry) const

@@ -1,12 +1,11 @@
 #include "parametertransfer.h"
 
+#include "app/safefilewriter.h"
 #include "app/userprompt.h"
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
 #include "resources/catalogue.h"
-
-#include <QSaveFile>
 
 namespace {
 
@@ -187,8 +186,8 @@ void ParameterTransfer::upload()
     }
     // The file is written to a temporary beside it and takes the name only
     // when the whole set has been read.
-    auto output = std::make_unique<QSaveFile>(path);
-    if (!output->open(QIODevice::WriteOnly)) {
+    auto output = std::make_unique<SafeFileWriter>(path);
+    if (!output->open()) {
         const QString message = path + lineBreak + text(109);
         tell(message);
         Q_EMIT finished(Outcome::Failed, message);
@@ -301,7 +300,7 @@ void ParameterTransfer::finishUpload()
 {
     const QByteArray bytes =
         ParameterFile::compose(m_identification, m_names, m_lines, m_clock(), m_english);
-    const bool written = m_output->write(bytes) == bytes.size() && m_output->commit();
+    const bool written = m_output->write(bytes) && m_output->commit();
     m_output.reset();
     if (!written) {
         const QString message = m_path + lineBreak + text(109);

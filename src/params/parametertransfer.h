@@ -15,7 +15,7 @@
 #include <optional>
 
 class DriveLink;
-class QSaveFile;
+class SafeFileWriter;
 class UserPrompt;
 
 // The parameter manager's exchange with the drive: upload (drive to
@@ -27,7 +27,7 @@ class UserPrompt;
 //
 // Upload: @44, @94, "pr:30, @53, @40:1 … @40:5 (each listed entry
 // acknowledged with R0P until R00), one #n read per listed entry in list
-// order, @54; the file is written only then, whole (QSaveFile), so a failed
+// order, @54; the file is written only then, whole (SafeFileWriter), so a failed
 // upload leaves an earlier file of the same name as it was.
 //
 // Download: the guarded parameters are read first (#213, #202, #208, #209,
@@ -168,5 +168,5 @@ private:
     QByteArrayList m_lines;
     DriveIdentification m_identification;
     QString m_path;
-    std::unique_ptr<QSaveFile> m_output;
+    std::unique_ptr<SafeFileWriter> m_output;
 };
