@@ -8,7 +8,8 @@
 
 #include <memory>
 
-// The texts of the user interface, by number: strings 101-276, dialog
+// The texts of the user interface, by number: strings 101-276 (and the
+// program's own texts from 1000 on, in every set alike), dialog
 // captions, control texts, combo-box list items and the graph controls'
 // initial properties, from the loaded resource module or the program's own
 // built-in (Japanese) set. QtCore only, so that the CLI and the exchanges can

@@ -21,7 +21,7 @@ private:
         // Catalogue calls and the small wrappers around them
         // (string(159), text(159), format(161, …), tell(text(129)) …).
         static const QRegularExpression call(QStringLiteral(
-            R"(\b(?:string|text|format|message|messageText|logPrefix)\(\s*(\d{3})\b)"));
+            R"(\b(?:string|text|format|message|messageText|logPrefix)\(\s*(\d{3,4})\b)"));
         QDirIterator it(QStringLiteral(TORVANE_SOURCE_DIR "/src"),
                         {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                         QDirIterator::Subdirectories);
@@ -40,7 +40,7 @@ private:
                 auto matches = call.globalMatch(lines.at(i));
                 while (matches.hasNext()) {
                     const int number = matches.next().captured(1).toInt();
-                    if (number >= 101 && number <= 276)
+                    if ((number >= 101 && number <= 276) || (number >= 1000 && number < 2000))
                         used.insert(number, QStringLiteral("%1:%2").arg(path).arg(i + 1));
                 }
             }
