@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSequentialIterable>
 #include <QSet>
 
 #include <cmath>
@@ -95,6 +96,14 @@ void take(E &m, const QVariant &v)
     m = E(v.toInt());
 }
 
+// Wider span bars than a screen would draw nothing more.
+constexpr int MaxSpanBarWidth = 4096;
+
+[[noreturn]] void outOfMemory()
+{
+    throw Orvex32Error(Orvex32Error::OutOfMemory);
+}
+
 [[noreturn]] void memberNotFound(const QString &what)
 {
     throw Orvex32Error(Orvex32Error::DispMemberNotFound,
@@ -123,11 +132,22 @@ bool inEnumRange(const QString &enumName, int v)
     return false;
 }
 
-// The elements of an array argument: a typed list as it is, or a variant
-// list whose every element has exactly the element type.
-template <typename T> QList<T> arrayElements(const QVariant &array, QMetaType::Type elementType)
+// An array argument: any list (a typed QList of any element type, a
+// QVariantList, a QStringList); a single value or a string is none.
+bool isArray(const QVariant &v)
 {
-    if (array.typeId() == qMetaTypeId<QList<T>>())
+    const QMetaType type = v.metaType();
+    if (type.id() == QMetaType::QString || type.id() == QMetaType::QByteArray)
+        return false;
+    return QMetaType::canView(type, QMetaType::fromType<QSequentialIterable>());
+}
+
+// The elements of an array argument: a list of exactly the element type, or
+// a variant list whose every element has exactly that type. Lists of any
+// other element (float, 64 or 16 bits, strings) are the wrong data type.
+template <typename T> QList<T> arrayElements(const QVariant &array)
+{
+    if (array.metaType() == QMetaType::fromType<QList<T>>())
         return array.value<QList<T>>();
     if (array.typeId() != QMetaType::QVariantList)
         throw Orvex32Error(Orvex32Error::WrongDataType);
@@ -135,7 +155,7 @@ template <typename T> QList<T> arrayElements(const QVariant &array, QMetaType::T
     QList<T> elements;
     elements.reserve(list.size());
     for (const QVariant &e : list) {
-        if (e.typeId() != elementType)
+        if (e.metaType() != QMetaType::fromType<T>())
             throw Orvex32Error(Orvex32Error::WrongDataType);
         elements.append(e.value<T>());
     }
@@ -236,7 +256,7 @@ QVariant COrvex32Ctrl::getSimple(int dispId) const
 // Stores a simple property after the checks it has. The value is already of
 // the property's type.
 void COrvex32Ctrl::putSimple(int dispId, const QVariant &value)
-{
+try {
     const MemberInfo *m = Orvex32::member(dispId);
     const QVariant v = coerce(value, m->type);
     switch (dispId) {
@@ -246,11 +266,15 @@ void COrvex32Ctrl::putSimple(int dispId, const QVariant &value)
             throw Orvex32Error(Orvex32Error::PropertyValueOutOfRange);
         if (count == m_settings.graphCount)
             return;
-        resizeStore(count, m_store.dataCount());
-        const int old = int(m_graphs.size());
-        m_graphs.resize(count);
+        // The settings are built aside first: the store's resize is the last
+        // step that can fail, and nothing has changed when it does.
+        QList<GraphSettings> graphs = m_graphs;
+        const int old = int(graphs.size());
+        graphs.resize(count);
         for (int g = old; g < count; ++g)
-            m_graphs[g] = GraphSettings::defaults(g);
+            graphs[g] = GraphSettings::defaults(g);
+        resizeStore(count, m_store.dataCount());
+        m_graphs.swap(graphs);
         m_settings.graphCount = short(count);
         refreshLegendValues();
         changed();
@@ -269,7 +293,6 @@ void COrvex32Ctrl::putSimple(int dispId, const QVariant &value)
         if (count == m_settings.dataCount)
             return;
         resizeStore(m_store.graphCount(), count);
-        m_labels.resize(count);
         m_settings.dataCount = count;
         if (m_settings.plotAreaSelectDataCount >= count)
             m_settings.plotAreaSelectDataCount = -1;
@@ -281,6 +304,10 @@ void COrvex32Ctrl::putSimple(int dispId, const QVariant &value)
     case 83: // OverlayGraphKind
         if (v.toInt() < 0 || v.toInt() > Orvex32::nbgrGraphKindDigitalGraph)
             throw Orvex32Error(Orvex32Error::GraphKindNotSupported);
+        break;
+    case 87: // SpanBarWidth: a bar is never wider than a screen
+        if (v.toInt() < 0 || v.toInt() > MaxSpanBarWidth)
+            throw Orvex32Error(Orvex32Error::PropertyValueOutOfRange);
         break;
     case 85: { // PlotAreaSelectDataCount
         const int index = v.toInt();
@@ -311,6 +338,8 @@ void COrvex32Ctrl::putSimple(int dispId, const QVariant &value)
 #undef ORVEX32_PUT_SIMPLE
     }
     changed();
+} catch (const std::bad_alloc &) {
+    outOfMemory();
 }
 
 QVariant COrvex32Ctrl::getGraph(int dispId, int graph) const
@@ -327,7 +356,7 @@ QVariant COrvex32Ctrl::getGraph(int dispId, int graph) const
 }
 
 void COrvex32Ctrl::putGraph(int dispId, int graph, const QVariant &value)
-{
+try {
     const MemberInfo *m = Orvex32::member(dispId);
     const QVariant v = coerce(value, m->type);
     switch (dispId) {
@@ -341,6 +370,8 @@ void COrvex32Ctrl::putGraph(int dispId, int graph, const QVariant &value)
         memberNotFound(QString::number(dispId));
     }
     GraphSettings &g = m_graphs[graph];
+    if ((dispId == 101 || dispId == 102) && !std::isfinite(v.toDouble()))
+        throw Orvex32Error(Orvex32Error::WrongDataType);
     if (dispId == 101 && !(v.toDouble() > g.lowValue)) // HighValue
         throw Orvex32Error(Orvex32Error::HighBelowLow);
     if (dispId == 102 && !(v.toDouble() < g.highValue)) // LowValue
@@ -354,11 +385,15 @@ void COrvex32Ctrl::putGraph(int dispId, int graph, const QVariant &value)
 #undef ORVEX32_TAKE_GRAPH
     }
     changed();
+} catch (const std::bad_alloc &) {
+    outOfMemory();
 }
 
 void COrvex32Ctrl::setValueRange(int graph, double low, double high)
 {
     checkGraph(graph, Orvex32Error::BadIndex);
+    if (!std::isfinite(low) || !std::isfinite(high))
+        throw Orvex32Error(Orvex32Error::WrongDataType);
     if (!(high > low))
         throw Orvex32Error(Orvex32Error::HighBelowLow);
     m_graphs[graph].lowValue = low;
@@ -410,17 +445,19 @@ void COrvex32Ctrl::setDataFlag(int graph, int index, bool flag)
 
 QString COrvex32Ctrl::label(int index) const
 {
-    if (index < 0 || index >= m_labels.size())
+    if (index < 0 || index >= m_store.dataCount())
         throw Orvex32Error(Orvex32Error::BadIndex);
-    return m_labels[index];
+    return m_store.label(index);
 }
 
 void COrvex32Ctrl::setLabel(int index, const QString &text)
-{
-    if (index < 0 || index >= m_labels.size())
+try {
+    if (index < 0 || index >= m_store.dataCount())
         throw Orvex32Error(Orvex32Error::BadIndex);
-    m_labels[index] = text;
+    m_store.setLabel(index, text);
     changed();
+} catch (const std::bad_alloc &) {
+    outOfMemory();
 }
 
 void COrvex32Ctrl::resizeStore(int graphCount, int dataCount)
@@ -489,7 +526,7 @@ bool COrvex32Ctrl::setArrayData(int graph, int graphIndex, int index, int count,
 
 bool COrvex32Ctrl::setArrayData(int graph, int graphIndex, int index, int count,
                                 const QVariant &flags, const QVariant &values)
-{
+try {
     if (graph < 0 || graph >= m_store.graphCount())
         throw Orvex32Error(Orvex32Error::GraphNumberExceedsCount);
     if (graphIndex < 0 || graphIndex >= m_store.dataCount())
@@ -497,18 +534,16 @@ bool COrvex32Ctrl::setArrayData(int graph, int graphIndex, int index, int count,
     if (count < 0 || qint64(graphIndex) + count > m_store.dataCount())
         throw Orvex32Error(Orvex32Error::CountExceedsDataCount);
 
-    const auto isArray = [](const QVariant &v) {
-        return v.typeId() == QMetaType::QVariantList || v.typeId() == qMetaTypeId<QList<int>>() ||
-               v.typeId() == qMetaTypeId<QList<double>>();
-    };
     if (!isArray(flags) || !isArray(values))
         throw Orvex32Error(Orvex32Error::NotAnArray);
 
     // The element types: 32-bit integers for the flags, doubles for the data.
-    const QList<qint32> flagList = arrayElements<qint32>(flags, QMetaType::Int);
-    const QList<double> valueList = arrayElements<double>(values, QMetaType::Double);
+    const QList<qint32> flagList = arrayElements<qint32>(flags);
+    const QList<double> valueList = arrayElements<double>(values);
     return setArrayData(graph, graphIndex, index, count, std::span<const qint32>(flagList),
                         std::span<const double>(valueList));
+} catch (const std::bad_alloc &) {
+    outOfMemory();
 }
 
 void COrvex32Ctrl::clearGraph(int graph)
@@ -536,7 +571,7 @@ short COrvex32Ctrl::getImage()
 // --- Dispatch --------------------------------------------------------------------
 
 QVariant COrvex32Ctrl::invoke(int dispId, InvokeKind kind, const QVariantList &args)
-{
+try {
     const MemberInfo *m = Orvex32::member(dispId);
     if (!m)
         memberNotFound(QString::number(dispId));
@@ -619,6 +654,8 @@ QVariant COrvex32Ctrl::invoke(int dispId, InvokeKind kind, const QVariantList &a
         return getSimple(dispId);
     putSimple(dispId, args.at(0));
     return {};
+} catch (const std::bad_alloc &) {
+    outOfMemory();
 }
 
 // --- Persistence -------------------------------------------------------------------
@@ -639,11 +676,10 @@ void COrvex32Ctrl::resetToDefaults()
         }
     }
     resizeStore(m_settings.graphCount, m_settings.dataCount);
-    m_labels.resize(m_settings.dataCount);
 }
 
 QStringList COrvex32Ctrl::loadProperties(const QVariantMap &bag)
-{
+try {
     QStringList rejected;
     resetToDefaults();
 
@@ -672,6 +708,8 @@ QStringList COrvex32Ctrl::loadProperties(const QVariantMap &bag)
     }
     update();
     return rejected;
+} catch (const std::bad_alloc &) {
+    outOfMemory();
 }
 
 void COrvex32Ctrl::loadGraphEntries(const QVariantMap &bag, int graph, QStringList &rejected)
@@ -702,6 +740,8 @@ void COrvex32Ctrl::loadGraphEntries(const QVariantMap &bag, int graph, QStringLi
             hasHigh ? coerce(bag.value(highName), VarType::Double).toDouble() : g.highValue;
         const double low =
             hasLow ? coerce(bag.value(lowName), VarType::Double).toDouble() : g.lowValue;
+        if (!std::isfinite(low) || !std::isfinite(high))
+            throw Orvex32Error(Orvex32Error::WrongDataType);
         if (!(high > low))
             throw Orvex32Error(Orvex32Error::HighBelowLow);
         g.highValue = high;
@@ -735,12 +775,12 @@ QVariantMap COrvex32Ctrl::defaultProperties()
 
 Orvex32Layout COrvex32Ctrl::layoutFor(const QSize &size) const
 {
-    return Orvex32Renderer(m_settings, m_graphs, m_store, m_labels).layout(size);
+    return Orvex32Renderer(m_settings, m_graphs, m_store, m_store.labels()).layout(size);
 }
 
 void COrvex32Ctrl::paintTo(QPainter &painter, const QSize &size, Orvex32Renderer::Parts parts) const
 {
-    const Orvex32Renderer renderer(m_settings, m_graphs, m_store, m_labels);
+    const Orvex32Renderer renderer(m_settings, m_graphs, m_store, m_store.labels());
     renderer.paint(painter, renderer.layout(size), parts);
 }
 
@@ -772,7 +812,7 @@ void COrvex32Ctrl::clickAt(const QPoint &pos)
 {
     const int mode = m_settings.plotAreaHitCheckMode;
     if (mode != Orvex32::nbgrHitCheckOffAll) {
-        const Orvex32Renderer renderer(m_settings, m_graphs, m_store, m_labels);
+        const Orvex32Renderer renderer(m_settings, m_graphs, m_store, m_store.labels());
         const QRect plot = renderer.layout(size()).plot;
         // The plot takes its right and bottom border lines too, where the
         // last point and the low value lie.

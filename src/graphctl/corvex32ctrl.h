@@ -156,5 +156,4 @@ private:
     Orvex32Settings m_settings;
     QList<GraphSettings> m_graphs;
     GraphStore m_store;
-    QStringList m_labels;
 };

@@ -326,9 +326,11 @@ private:
     QList<QLine> m_lines;
 };
 
-// A y position that always fits an int: values far outside the range are
-// pulled in to a million plot heights, which nobody can tell from further.
-constexpr double MaxSpan = 1e6;
+// How far off the plot a position may lie. Far-off values are pulled in to
+// this distance in floating point, before any conversion to int: a line to
+// such a point leaves the plot at the same pixel as one to the true point
+// would, and the pixel arithmetic stays far from overflowing.
+constexpr double MaxReach = double(1 << 24);
 
 } // namespace
 
@@ -433,12 +435,18 @@ Orvex32Layout Orvex32Renderer::layout(const QSize &size) const
     const int hs = m_s.horzScaleShow ? std::max<int>(0, m_s.horzScaleHeight) : 0;
 
     QList<int> leftGraphs, rightGraphs; // -1: the single scale
-    if (m_s.vertScaleShowMode == nbgrVerticalScaleSingle) {
+    // Circle and digital graphs show their values in the plot: they have
+    // no value axis (unless line graphs are laid over them).
+    const bool pictureKind =
+        m_s.graphKind == nbgrGraphKindCircleGraph || m_s.graphKind == nbgrGraphKindDigitalGraph;
+    const int vertMode =
+        pictureKind && !m_s.overlay ? int(nbgrVerticalScaleNothing) : int(m_s.vertScaleShowMode);
+    if (vertMode == nbgrVerticalScaleSingle) {
         if (m_s.vertScaleAlign != nbgrVerticalScaleRightSide)
             leftGraphs << -1;
         if (m_s.vertScaleAlign != nbgrVerticalScaleLeftSide)
             rightGraphs << -1;
-    } else if (m_s.vertScaleShowMode == nbgrVerticalScaleIndividual) {
+    } else if (vertMode == nbgrVerticalScaleIndividual) {
         QList<int> shown;
         for (int g = 0; g < graphCount(); ++g) {
             if (isShown(g))
@@ -454,7 +462,7 @@ Orvex32Layout Orvex32Renderer::layout(const QSize &size) const
             rightGraphs = shown.mid(half);
         }
     }
-    const bool vertShown = m_s.vertScaleShowMode != nbgrVerticalScaleNothing;
+    const bool vertShown = vertMode != nbgrVerticalScaleNothing;
     const int halfText = vfm.height() / 2 + 1;
     const int marginTop = vertShown ? std::max(4, halfText) : 4;
     const int marginBottom = hs > 0 ? 0 : (vertShown ? std::max(4, halfText) : 4);
@@ -529,11 +537,12 @@ double Orvex32Renderer::valueY(const QRect &plot, const GraphSettings &graph, do
     const double range = graph.highValue - graph.lowValue;
     if (!(range > 0) || !std::isfinite(range))
         return std::numeric_limits<double>::quiet_NaN();
-    double t = (v - graph.lowValue) / range;
+    const double t = (v - graph.lowValue) / range;
     if (std::isnan(t))
         return t;
-    t = std::clamp(t, -MaxSpan, MaxSpan);
-    return double(bottomOf(plot)) - std::trunc(t * plot.height());
+    const double bottom = bottomOf(plot);
+    const double y = std::clamp(t * plot.height(), -MaxReach, MaxReach + plot.height());
+    return bottom - std::trunc(y);
 }
 
 int Orvex32Renderer::indexAt(const QRect &plot, int x) const
@@ -1030,12 +1039,8 @@ void Orvex32Renderer::paintLineGraph(QPainter &p, const QRect &plot, int graph, 
     const qint32 *flags = m_store.flags(graph).data();
     const double *values = m_store.values(graph).data();
     const qsizetype n = m_store.dataCount();
-    const double bottom = bottomOf(plot);
-    const double low = gs.lowValue;
-    const int height = plot.height();
-    const auto yOf = [bottom, low, range, height](double v) {
-        const double t = std::clamp((v - low) / range, -MaxSpan, MaxSpan);
-        return int(bottom - std::trunc(t * height));
+    const auto yOf = [&plot, &gs](double v) {
+        return int(valueY(plot, gs, v));
     };
 
     QList<QPoint> run;

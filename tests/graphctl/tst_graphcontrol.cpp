@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 
 using Orvex32::InvokeKind;
 
@@ -132,6 +133,8 @@ private slots:
     void selectionLine();
     void columnReductionGivesSamePicture_data();
     void columnReductionGivesSamePicture();
+    void farValuesOnTallPlots();
+    void pictureKindsHaveNoValueScale();
     void scaleLabels();
     void markerTexts();
     void otherKindsDraw_data();
@@ -685,6 +688,13 @@ void TestGraphControl::errors_data()
     QTest::newRow("GraphCount -1") << "GraphCount" << put << QVariantList{-1} << 1000 << value;
     QTest::newRow("DataCount 0") << "DataCount" << put << QVariantList{0} << 1000 << value;
     QTest::newRow("DataCount -5") << "DataCount" << put << QVariantList{-5} << 1000 << value;
+    // A size beyond what the store may hold is a memory failure that
+    // changes nothing (labels are counted: one graph does not make room).
+    const quint32 memory = Orvex32Error::CtlOutOfMemory;
+    QTest::newRow("DataCount 2^24")
+        << "DataCount" << put << QVariantList{1 << 24} << 1001 << memory;
+    QTest::newRow("DataCount 2^26")
+        << "DataCount" << put << QVariantList{1 << 26} << 1001 << memory;
     QTest::newRow("GraphKind 5") << "GraphKind" << put << QVariantList{5} << 1004 << value;
     QTest::newRow("GraphKind -1") << "GraphKind" << put << QVariantList{-1} << 1004 << value;
     QTest::newRow("FrameAppearance 4")
@@ -693,6 +703,14 @@ void TestGraphControl::errors_data()
         << "HighValue" << put << QVariantList{0, 0.0} << 1010 << value;
     QTest::newRow("LowValue = HighValue")
         << "LowValue" << put << QVariantList{0, 100.0} << 1010 << value;
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("HighValue NaN")
+        << "HighValue" << put << QVariantList{0, std::nan("")} << 1009 << value;
+    QTest::newRow("HighValue inf") << "HighValue" << put << QVariantList{0, inf} << 1009 << value;
+    QTest::newRow("LowValue -inf") << "LowValue" << put << QVariantList{0, -inf} << 1009 << value;
+    QTest::newRow("SpanBarWidth -1") << "SpanBarWidth" << put << QVariantList{-1} << 1000 << value;
+    QTest::newRow("SpanBarWidth 1e9")
+        << "SpanBarWidth" << put << QVariantList{1000000000} << 1000 << value;
     QTest::newRow("GraphColor(4)") << "GraphColor" << get << QVariantList{4} << 1002 << index;
     QTest::newRow("ShortName(-1) put")
         << "ShortName" << put << QVariantList{-1, "x"} << 1002 << index;
@@ -741,6 +759,19 @@ void TestGraphControl::errors_data()
         << value;
     QTest::newRow("SetArrayData data of ints")
         << "SetArrayData" << call << QVariantList{0, 0, 0, 5, flags5, flags5} << 1009 << value;
+    const QVariant typedLists[] = {
+        QVariant::fromValue(QList<float>(5, 1.0f)), QVariant::fromValue(QList<qint64>(5, 1)),
+        QVariant::fromValue(QList<short>(5, 1)), QVariant::fromValue(QList<quint32>(5, 1)),
+        QVariant(QStringList(5, QStringLiteral("1")))};
+    for (const QVariant &list : typedLists) {
+        const QByteArray type = list.metaType().name();
+        QTest::addRow("SetArrayData flags %s", type.constData())
+            << "SetArrayData" << call << QVariantList{0, 0, 0, 5, list, data5} << 1009 << value;
+        QTest::addRow("SetArrayData data %s", type.constData())
+            << "SetArrayData" << call << QVariantList{0, 0, 0, 5, flags5, list} << 1009 << value;
+    }
+    QTest::newRow("SetArrayData data string")
+        << "SetArrayData" << call << QVariantList{0, 0, 0, 1, flags5, "1.0"} << 1005 << value;
 
     // What the dispatch interface itself refuses (number 0).
     QTest::newRow("string for short")
@@ -789,6 +820,8 @@ void TestGraphControl::errors()
         QCOMPARE(e.text, Orvex32Error::textOf(number));
     // A refused call changes nothing.
     QCOMPARE(c.saveProperties(), before);
+    QCOMPARE(c.store().dataCount(), 101);
+    QCOMPARE(c.store().labels().size(), 101);
     for (int k = 0; k < 101; ++k)
         QVERIFY(!c.dataFlag(0, k));
 
@@ -866,7 +899,7 @@ void TestGraphControl::rejectedSettingsLeaveValues()
     c.setHighValue(0, 50);
     QCOMPARE(raised([&] { c.setLowValue(0, 60); }).number, 1010);
     QCOMPARE(c.lowValue(0), 0.0);
-    QCOMPARE(raised([&] { c.setHighValue(0, std::nan("")); }).number, 1010);
+    QCOMPARE(raised([&] { c.setHighValue(0, std::nan("")); }).number, 1009);
     QCOMPARE(c.highValue(0), 50.0);
     QCOMPARE(raised([&] { c.setGraphCount(0); }).number, 1000);
     QCOMPARE(c.graphCount(), short(4));
@@ -1404,6 +1437,38 @@ void TestGraphControl::columnReductionGivesSamePicture()
     const QImage reduced = draw(true);
     const QImage full = draw(false);
     QCOMPARE(reduced, full);
+}
+
+void TestGraphControl::farValuesOnTallPlots()
+{
+    // A value far below the range is drawn downwards however tall the plot.
+    COrvex32Ctrl c;
+    makePlain(c);
+    c.resize(200, 2600);
+    c.setDataCount(2);
+    c.setDataFlag(0, 0, true);
+    c.setDataFlag(0, 1, true);
+    c.setData(0, 0, 50);
+    for (const double far : {-1e12, -1e300, -std::numeric_limits<double>::infinity()}) {
+        c.setData(0, 1, far);
+        const QImage image = c.toImage();
+        const QRect plot = c.plotRect();
+        const int y = valueY(plot, 50);
+        QCOMPARE(countColor(image, red(), QRect(0, 0, image.width(), y)), 0);
+        QVERIFY(countColor(image, red(), QRect(0, y + 1, image.width(), image.height())) > 100);
+    }
+}
+
+void TestGraphControl::pictureKindsHaveNoValueScale()
+{
+    COrvex32Ctrl c;
+    QCOMPARE(c.layout().vertScales.size(), 2);
+    c.setDataCount(1);
+    for (const auto kind :
+         {Orvex32::nbgrGraphKindCircleGraph, Orvex32::nbgrGraphKindDigitalGraph}) {
+        c.setGraphKind(kind);
+        QVERIFY(c.layout().vertScales.isEmpty());
+    }
 }
 
 void TestGraphControl::scaleLabels()
