@@ -471,8 +471,7 @@ Orvex32Layout Orvex32Renderer::layout(const QSize &size) const
     if (hs > 0 && m_s.horzScaleLabelPos == nbgrScaleLeft) {
         // The last label starts at the right edge: room for it beside the
         // plot, unless the scales there give it already.
-        const QStringList labels = horzScaleLabels();
-        const int last = labels.isEmpty() ? 0 : hfm.horizontalAdvance(labels.last()) + 2;
+        const int last = hfm.horizontalAdvance(horzScaleLabel(horzScaleLabelCount() - 1)) + 2;
         marginRight += int(std::max<qsizetype>(0, last - marginRight - rightGraphs.size() * vw));
     }
     const int pl = G.x() + int(leftGraphs.size()) * vw + marginLeft;
@@ -612,69 +611,122 @@ QString Orvex32Renderer::markerText(int markerKind, double value, int decimals)
     return {};
 }
 
-QStringList Orvex32Renderer::horzScaleLabels() const
+int Orvex32Renderer::horzScaleLabelCount() const
+{
+    const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
+    // Left: one label per division line, starting at it. Centre: one label
+    // per division, in its middle, for the point there.
+    return m_s.horzScaleLabelPos == nbgrScaleCenter ? splits : splits + 1;
+}
+
+QString Orvex32Renderer::horzScaleLabel(int j) const
 {
     const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
     const int n = m_store.dataCount();
     const int kind = m_s.graphKind;
     const bool slotKinds = kind == nbgrGraphKindLineGraph2 || kind == nbgrGraphKindBarGraph;
-    QStringList labels;
-    const QDateTime start = m_s.horzScaleSpanUnit == nbgrSpanUnitNumber
-                                ? QDateTime()
-                                : parseStart(m_s.horzScaleStartValue);
-    // Left: one label per division line, starting at it. Centre: one label
-    // per division, in its middle, for the point there.
     const bool centred = m_s.horzScaleLabelPos == nbgrScaleCenter;
-    const int count = centred ? splits : splits + 1;
-    for (int j = 0; j < count; ++j) {
-        const double at = centred ? j + 0.5 : j;
-        const double index = slotKinds ? double(n) * at / splits - (centred ? 0.5 : 0.0)
-                                       : double(n - 1) * at / splits;
-        if (m_s.horzScaleLabelStyle == nbgrScaleLabel) {
-            const qint64 k = std::llround(index);
-            labels << ((k >= 0 && k < m_labels.size()) ? m_labels[k] : QString());
-            continue;
-        }
-        const double offset = index * m_s.horzScaleSpan;
-        if (m_s.horzScaleSpanUnit == nbgrSpanUnitNumber) {
-            bool ok = false;
-            const double first = m_s.horzScaleStartValue.trimmed().toDouble(&ok);
-            labels << formatNumber((ok ? first : 0.0) + offset);
-            continue;
-        }
-        const qint64 units = std::llround(offset);
-        QDateTime t = start;
-        switch (m_s.horzScaleSpanUnit) {
-        case nbgrSpanUnitYear:
-            t = t.addYears(int(units));
-            labels << QString::asprintf("%04d", t.date().year());
-            break;
-        case nbgrSpanUnitMonth:
-            t = t.addMonths(int(units));
-            labels << twoFields("%04d/%02d", t.date().year(), t.date().month());
-            break;
-        case nbgrSpanUnitDay:
-            t = t.addDays(units);
-            labels << twoFields("%02d/%02d", t.date().month(), t.date().day());
-            break;
-        case nbgrSpanUnitHour:
-            t = t.addSecs(units * 3600);
-            labels << twoFields("%02d.%02d", t.date().day(), t.time().hour());
-            break;
-        case nbgrSpanUnitMinute:
-            t = t.addSecs(units * 60);
-            labels << twoFields("%02d:%02d", t.time().hour(), t.time().minute());
-            break;
-        default:
-            t = t.addSecs(units);
-            labels << twoFields("%02d:%02d", t.time().minute(), t.time().second());
-            break;
-        }
+    const double at = centred ? j + 0.5 : j;
+    const double index =
+        slotKinds ? double(n) * at / splits - (centred ? 0.5 : 0.0) : double(n - 1) * at / splits;
+    if (m_s.horzScaleLabelStyle == nbgrScaleLabel) {
+        const qint64 k = std::llround(index);
+        return (k >= 0 && k < m_labels.size()) ? m_labels[k] : QString();
     }
+    const double offset = index * m_s.horzScaleSpan;
+    if (m_s.horzScaleSpanUnit == nbgrSpanUnitNumber) {
+        bool ok = false;
+        const double first = m_s.horzScaleStartValue.trimmed().toDouble(&ok);
+        return formatNumber((ok ? first : 0.0) + offset);
+    }
+    const qint64 units = std::llround(offset);
+    QDateTime t = parseStart(m_s.horzScaleStartValue);
+    switch (m_s.horzScaleSpanUnit) {
+    case nbgrSpanUnitYear:
+        t = t.addYears(int(units));
+        return QString::asprintf("%04d", t.date().year());
+    case nbgrSpanUnitMonth:
+        t = t.addMonths(int(units));
+        return twoFields("%04d/%02d", t.date().year(), t.date().month());
+    case nbgrSpanUnitDay:
+        t = t.addDays(units);
+        return twoFields("%02d/%02d", t.date().month(), t.date().day());
+    case nbgrSpanUnitHour:
+        t = t.addSecs(units * 3600);
+        return twoFields("%02d.%02d", t.date().day(), t.time().hour());
+    case nbgrSpanUnitMinute:
+        t = t.addSecs(units * 60);
+        return twoFields("%02d:%02d", t.time().hour(), t.time().minute());
+    default:
+        t = t.addSecs(units);
+        return twoFields("%02d:%02d", t.time().minute(), t.time().second());
+    }
+}
+
+QStringList Orvex32Renderer::horzScaleLabels() const
+{
+    QStringList labels;
+    for (int j = 0; j < horzScaleLabelCount(); ++j)
+        labels << horzScaleLabel(j);
     return labels;
 }
 
+QList<Orvex32Renderer::Tick> Orvex32Renderer::ticks(int length, int splits, int subs)
+{
+    splits = std::max(1, splits);
+    subs = std::max(1, subs);
+    length = std::max(0, length);
+    const qint64 total = qint64(splits) * subs;
+    QList<Tick> result;
+    if (total <= length) {
+        result.reserve(total + 1);
+        for (qint64 j = 0; j <= total; ++j)
+            result.append({int(double(j) * length / double(total)), j % subs == 0});
+        return result;
+    }
+    // More ticks than pixels: every pixel has one, and a major one where a
+    // division line falls on it.
+    result.reserve(length + 1);
+    for (int x = 0; x <= length; ++x)
+        result.append({x, splits > length});
+    if (splits <= length) {
+        for (int i = 0; i <= splits; ++i)
+            result[int(double(i) * length / splits)].major = true;
+    }
+    return result;
+}
+
+QList<int> Orvex32Renderer::thinned(const QList<int> &positions, int extent, int length)
+{
+    // The smallest stride at which neighbouring labels clear each other.
+    const qsizetype count = positions.size();
+    if (count == 0)
+        return {};
+    const double spacing = count > 1 ? double(length) / double(count - 1) : 1.0;
+    const int stride = std::max(1, int(std::ceil((extent + 1) / std::max(spacing, 1e-9))));
+    QList<int> shown;
+    int end = std::numeric_limits<int>::min();
+    for (qsizetype j = 0; j < count; j += stride) {
+        // Uneven spacing (pixels are whole) can still bring two together.
+        if (positions[j] <= end)
+            continue;
+        shown.append(int(j));
+        end = positions[j] + extent;
+    }
+    return shown;
+}
+
 QStringList Orvex32Renderer::vertScaleLabels(double low, double high, int splits)
+{
+    splits = std::max(1, splits);
+    const int decimals = vertScaleDecimals(low, high, splits);
+    QStringList labels;
+    for (int j = 0; j <= splits; ++j)
+        labels << formatValue(low + (high - low) / splits * j, decimals);
+    return labels;
+}
+
+int Orvex32Renderer::vertScaleDecimals(double low, double high, int splits)
 {
     splits = std::max(1, splits);
     const double step = (high - low) / splits;
@@ -689,10 +741,7 @@ QStringList Orvex32Renderer::vertScaleLabels(double low, double high, int splits
         if (whole(step) && whole(low))
             break;
     }
-    QStringList labels;
-    for (int j = 0; j <= splits; ++j)
-        labels << formatValue(low + step * j, decimals);
-    return labels;
+    return decimals;
 }
 
 // --- Painting --------------------------------------------------------------------
@@ -861,20 +910,45 @@ void Orvex32Renderer::paintHorzScale(QPainter &p, const Orvex32Layout &l) const
     const int subs = std::max<int>(1, m_s.horzScaleSubSplitCount);
     const QColor lineColor = toQColor(m_s.horzScaleLineColor);
     const int w = plot.width();
-    for (int j = 0; j < splits * subs + 1; ++j) {
-        const int x = plot.x() + int(double(j) * w / (splits * subs));
-        const bool major = j % subs == 0;
-        p.fillRect(QRect(x, scale.y(), 1, major ? 6 : 3), lineColor);
-    }
-    p.setFont(drawingFont(m_s.horzScaleFont));
+    for (const Tick &t : ticks(w, splits, subs))
+        p.fillRect(QRect(plot.x() + t.at, scale.y(), 1, t.major ? 6 : 3), lineColor);
+    const QFont font = drawingFont(m_s.horzScaleFont);
+    p.setFont(font);
     p.setPen(toQColor(m_s.horzScaleForeColor));
-    const QStringList labels = horzScaleLabels();
     const bool centred = m_s.horzScaleLabelPos == nbgrScaleCenter;
-    for (int j = 0; j < labels.size(); ++j) {
-        const int x = plot.x() + int((centred ? j + 0.5 : j) * w / splits);
-        drawTextAt(p, x, scale.y() + 7, (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop,
-                   labels[j]);
+    const int flags = (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop;
+    for (const auto &[x, text] : horzScaleLabelsShown(plot))
+        drawTextAt(p, x, scale.y() + 7, flags, text);
+}
+
+QList<QPair<int, QString>> Orvex32Renderer::horzScaleLabelsShown(const QRect &plot) const
+{
+    const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
+    const int w = plot.width();
+    const bool centred = m_s.horzScaleLabelPos == nbgrScaleCenter;
+    const QFontMetrics fm(drawingFont(m_s.horzScaleFont));
+    const int count = horzScaleLabelCount();
+    // Labels grow towards the end of the scale: the widest of the first,
+    // middle and last ones sets the stride; the gap is one digit wide.
+    int extent = 0;
+    for (int j : {0, count / 2, count - 1})
+        extent = std::max(extent, fm.horizontalAdvance(horzScaleLabel(j)));
+    extent += fm.horizontalAdvance(QLatin1Char('0'));
+    QList<int> positions(count);
+    for (int j = 0; j < count; ++j)
+        positions[j] = plot.x() + int((centred ? j + 0.5 : j) * w / splits);
+    QList<QPair<int, QString>> shown;
+    int end = std::numeric_limits<int>::min();
+    for (int j : thinned(positions, extent, w)) {
+        const QString text = horzScaleLabel(j);
+        const int width = fm.horizontalAdvance(text);
+        const int left = centred ? positions[j] - width / 2 : positions[j];
+        if (left <= end)
+            continue; // a label wider than the others would touch its neighbour
+        shown.append({positions[j], text});
+        end = left + width;
     }
+    return shown;
 }
 
 void Orvex32Renderer::paintVertScale(QPainter &p, const Orvex32Layout &l,
@@ -898,20 +972,25 @@ void Orvex32Renderer::paintVertScale(QPainter &p, const Orvex32Layout &l,
     const bool adjacent = scale.left ? rightOf(r) == l.plotArea.x() : r.x() == rightOf(l.plotArea);
     if (!adjacent)
         p.fillRect(QRect(axis, plot.y(), 1, h + 1), color);
-    for (int j = 0; j < splits * subs + 1; ++j) {
-        const int y = bottom - int(double(j) * h / (splits * subs));
-        const int len = j % subs == 0 ? 6 : 3;
-        p.fillRect(QRect(scale.left ? axis - len + 1 : axis, y, len, 1), color);
+    for (const Tick &t : ticks(h, splits, subs)) {
+        const int len = t.major ? 6 : 3;
+        p.fillRect(QRect(scale.left ? axis - len + 1 : axis, bottom - t.at, len, 1), color);
     }
-    p.setFont(drawingFont(m_s.vertScaleFont));
+    const QFont font = drawingFont(m_s.vertScaleFont);
+    p.setFont(font);
     p.setPen(color);
-    const QStringList labels = vertScaleLabels(gs.lowValue, gs.highValue, splits);
-    for (int j = 0; j < labels.size(); ++j) {
-        const int y = bottom - int(double(j) * h / splits);
+    const int decimals = vertScaleDecimals(gs.lowValue, gs.highValue, splits);
+    QList<int> positions(splits + 1);
+    for (int j = 0; j <= splits; ++j)
+        positions[j] = int(double(j) * h / splits); // upwards from the bottom
+    for (int j : thinned(positions, QFontMetrics(font).height(), h)) {
+        const int y = bottom - positions[j];
+        const QString text =
+            formatValue(gs.lowValue + (gs.highValue - gs.lowValue) / splits * j, decimals);
         if (scale.left)
-            drawTextAt(p, axis - 7, y, Qt::AlignRight | Qt::AlignVCenter, labels[j]);
+            drawTextAt(p, axis - 7, y, Qt::AlignRight | Qt::AlignVCenter, text);
         else
-            drawTextAt(p, axis + 7, y, Qt::AlignLeft | Qt::AlignVCenter, labels[j]);
+            drawTextAt(p, axis + 7, y, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 }
 
@@ -922,20 +1001,18 @@ void Orvex32Renderer::paintGrid(QPainter &p, const QRect &plot) const
         QPen pen(toQColor(m_s.plotAreaVertScaleLineColor), 1, penStyle(m_s.plotAreaVertScaleLine));
         pen.setCosmetic(true);
         p.setPen(pen);
-        const int splits = std::max<int>(1, m_s.horzScaleSplitCount);
-        for (int j = 1; j < splits; ++j) {
-            const int x = plot.x() + int(double(j) * w / splits);
-            p.drawLine(x, plot.y(), x, bottomOf(plot));
+        for (const Tick &t : ticks(w, m_s.horzScaleSplitCount, 1)) {
+            if (t.at > 0 && t.at < w)
+                p.drawLine(plot.x() + t.at, plot.y(), plot.x() + t.at, bottomOf(plot));
         }
     }
     if (m_s.plotAreaHorzScaleLine != nbgrLineKindNothing) {
         QPen pen(toQColor(m_s.plotAreaHorzScaleLineColor), 1, penStyle(m_s.plotAreaHorzScaleLine));
         pen.setCosmetic(true);
         p.setPen(pen);
-        const int splits = std::max<int>(1, m_s.vertScaleSplitCount);
-        for (int j = 1; j < splits; ++j) {
-            const int y = bottomOf(plot) - int(double(j) * h / splits);
-            p.drawLine(plot.x(), y, rightOf(plot), y);
+        for (const Tick &t : ticks(h, m_s.vertScaleSplitCount, 1)) {
+            if (t.at > 0 && t.at < h)
+                p.drawLine(plot.x(), bottomOf(plot) - t.at, rightOf(plot), bottomOf(plot) - t.at);
         }
     }
 }

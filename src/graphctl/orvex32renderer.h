@@ -49,7 +49,27 @@ public:
 
     // Texts of the scales.
     QStringList horzScaleLabels() const;
+    int horzScaleLabelCount() const;
+    QString horzScaleLabel(int j) const;
     static QStringList vertScaleLabels(double low, double high, int splits);
+    static int vertScaleDecimals(double low, double high, int splits);
+    // The horizontal labels drawn under a plot (x and text): those that
+    // would touch a neighbour are left out.
+    QList<QPair<int, QString>> horzScaleLabelsShown(const QRect &plot) const;
+
+    // The ticks of a scale length pixels long with splits major and subs
+    // minor divisions, as offsets from its start: never more than one per
+    // pixel, however many divisions there are.
+    struct Tick
+    {
+        int at = 0;
+        bool major = false;
+    };
+    static QList<Tick> ticks(int length, int splits, int subs);
+    // Which of the labels at these increasing positions (extent pixels
+    // long each along the scale) can be drawn without touching: every
+    // stride-th one, the stride as small as keeps them apart.
+    static QList<int> thinned(const QList<int> &positions, int extent, int length);
     // The marker text for a marker kind and value; empty when the kind draws nothing.
     static QString markerText(int markerKind, double value, int decimals);
     // A legend or marker value with its decimals.

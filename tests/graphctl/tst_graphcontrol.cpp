@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -135,6 +136,10 @@ private slots:
     void columnReductionGivesSamePicture();
     void farValuesOnTallPlots();
     void pictureKindsHaveNoValueScale();
+    void ticksBoundedByPixels_data();
+    void ticksBoundedByPixels();
+    void scaleLabelsNeverTouch_data();
+    void scaleLabelsNeverTouch();
     void scaleLabels();
     void markerTexts();
     void otherKindsDraw_data();
@@ -1469,6 +1474,84 @@ void TestGraphControl::pictureKindsHaveNoValueScale()
         c.setGraphKind(kind);
         QVERIFY(c.layout().vertScales.isEmpty());
     }
+}
+
+void TestGraphControl::ticksBoundedByPixels_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("splits");
+    QTest::addColumn<int>("subs");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("majors");
+    QTest::newRow("default") << 100 << 10 << 5 << 51 << 11;
+    QTest::newRow("minors finer than pixels") << 800 << 400 << 10 << 801 << 401;
+    QTest::newRow("32767 x 32767") << 800 << 32767 << 32767 << 801 << 801;
+    QTest::newRow("no room") << 0 << 3000 << 3000 << 1 << 1;
+}
+
+void TestGraphControl::ticksBoundedByPixels()
+{
+    QFETCH(int, length);
+    QFETCH(int, splits);
+    QFETCH(int, subs);
+    QFETCH(int, count);
+    QFETCH(int, majors);
+    const auto ticks = Orvex32Renderer::ticks(length, splits, subs);
+    QCOMPARE(int(ticks.size()), count);
+    QCOMPARE(int(std::count_if(ticks.begin(), ticks.end(), [](auto t) { return t.major; })),
+             majors);
+    QCOMPARE(ticks.first().at, 0);
+    QCOMPARE(ticks.last().at, length);
+    for (qsizetype i = 1; i < ticks.size(); ++i)
+        QVERIFY(ticks[i].at > ticks[i - 1].at);
+}
+
+void TestGraphControl::scaleLabelsNeverTouch_data()
+{
+    QTest::addColumn<int>("splits");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("10 fit") << 10 << int(Orvex32::nbgrScaleLeft) << 11;
+    QTest::newRow("200 thinned") << 200 << int(Orvex32::nbgrScaleLeft) << -1;
+    QTest::newRow("32767 centred") << 32767 << int(Orvex32::nbgrScaleCenter) << -1;
+}
+
+void TestGraphControl::scaleLabelsNeverTouch()
+{
+    QFETCH(int, splits);
+    QFETCH(int, position);
+    QFETCH(int, shown);
+    COrvex32Ctrl c;
+    c.resize(700, 300);
+    c.setHorzScaleSplitCount(short(splits));
+    c.setHorzScaleSubSplitCount(short(splits));
+    c.setHorzScaleLabelPos(Orvex32::ScaleLabelPosConstants(position));
+    c.setHorzScaleStartValue(QStringLiteral("100000"));
+    const QRect plot = c.plotRect();
+    const Orvex32Renderer r(c.settings(), {}, c.store(), {});
+    const auto labels = r.horzScaleLabelsShown(plot);
+    if (shown > 0)
+        QCOMPARE(int(labels.size()), shown);
+    QVERIFY(labels.size() >= 2);
+    const QFontMetrics fm(Orvex32Renderer::drawingFont(c.horzScaleFont()));
+    const bool centred = position == Orvex32::nbgrScaleCenter;
+    for (qsizetype i = 1; i < labels.size(); ++i) {
+        const int w0 = fm.horizontalAdvance(labels[i - 1].second);
+        const int w1 = fm.horizontalAdvance(labels[i].second);
+        const int end0 = labels[i - 1].first + (centred ? w0 - w0 / 2 : w0);
+        const int start1 = labels[i].first - (centred ? w1 / 2 : 0);
+        QVERIFY2(start1 > end0, qPrintable(labels[i].second));
+    }
+    // Value scales: rows of text one line apart at the least.
+    QList<int> rows;
+    for (int j = 0; j <= 32767; ++j)
+        rows << int(double(j) * 250 / 32767);
+    const auto kept = Orvex32Renderer::thinned(rows, 12, 250);
+    QVERIFY(kept.size() >= 10);
+    for (qsizetype i = 1; i < kept.size(); ++i)
+        QVERIFY(rows[kept[i]] - rows[kept[i - 1]] > 12);
+    c.setHorzScaleSplitCount(32767);
+    QVERIFY(!c.toImage().isNull()); // and draws at once
 }
 
 void TestGraphControl::scaleLabels()
