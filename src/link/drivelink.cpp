@@ -25,6 +25,8 @@ DriveLink::DriveLink(QObject *parent)
     : QObject(parent)
 {
     m_timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the driver is given its full time.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &DriveLink::onTimeout);
 }
 
