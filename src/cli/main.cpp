@@ -23,16 +23,18 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("torvane-cli"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Talks to a servo drive over its serial line without the windows.\n\n"
-                       "Verbs:\n"
-                       "  info        the drive's start-up facts, one per line\n"
-                       "  send LINE   send one command line and print the reply line\n"
-                       "  params upload FILE | params download FILE [--yes]\n"
-                       "              move the parameter set between the drive and a file\n"
-                       "  reset-com   reset the drive's communication\n"
-                       "  terminal    type command lines, read the replies (stdin/stdout)\n"
-                       "  monitor PARAM...  watch parameters once a second until interrupted"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Talks to a servo drive over its serial line without the windows.\n\n"
+        "Verbs:\n"
+        "  info        the drive's start-up facts, one per line\n"
+        "  send LINE   send one command line and print the reply line\n"
+        "  params upload FILE | params download FILE [--yes]\n"
+        "              move the parameter set between the drive and a file\n"
+        "  reset-com   reset the drive's communication\n"
+        "  terminal    type command lines, read the replies (stdin/stdout)\n"
+        "  monitor PARAM...  watch parameters once a second until interrupted\n"
+        "  scope items | scope capture [--conditions FILE.cnd] --out FILE.gdt [--csv FILE.csv]\n"
+        "              the monitor items; record a waveform into a graph file"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(QStringLiteral("verb"),
@@ -41,6 +43,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Answer the download's safety question with OK."));
     parser.addOption(yes);
+    addScopeOptions(parser);
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -63,6 +66,8 @@ int main(int argc, char *argv[])
         run = runTerminalVerb;
     else if (verb == QLatin1String("monitor"))
         run = runMonitorVerb;
+    else if (verb == QLatin1String("scope"))
+        run = runScopeVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)
