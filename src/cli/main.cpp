@@ -23,18 +23,18 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("torvane-cli"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Talks to a servo drive over its serial line without the windows.\n\n"
-        "Verbs:\n"
-        "  info        the drive's start-up facts, one per line\n"
-        "  send LINE   send one command line and print the reply line\n"
-        "  params upload FILE | params download FILE [--yes]\n"
-        "              move the parameter set between the drive and a file\n"
-        "  reset-com   reset the drive's communication\n"
-        "  terminal    type command lines, read the replies (stdin/stdout)\n"
-        "  monitor PARAM...  watch parameters once a second until interrupted\n"
-        "  scope items | scope capture [--conditions FILE.cnd] --out FILE.gdt [--csv FILE.csv]\n"
-        "              the monitor items; record a waveform into a graph file"));
+    parser.setApplicationDescription(
+        QStringLiteral("Talks to a servo drive over its serial line without the windows.\n\n"
+                       "Verbs:\n"
+                       "  info        the drive's start-up facts, one per line\n"
+                       "  send LINE   send one command line and print the reply line\n"
+                       "  params upload FILE | params download FILE [--yes]\n"
+                       "              move the parameter set between the drive and a file\n"
+                       "  reset-com   reset the drive's communication\n"
+                       "  terminal    type command lines, read the replies (stdin/stdout)\n"
+                       "  monitor PARAM...  watch parameters once a second until interrupted\n"
+                       "  scope items | scope capture [--conditions F.cnd] --out F.gdt\n"
+                       "              [--csv F.csv]  the monitor items; record a waveform"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(QStringLiteral("verb"),
