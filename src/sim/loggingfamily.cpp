@@ -90,7 +90,8 @@ void LoggingFamily::advance(const DriveState &state)
     const qint64 due = loggingTime(state) / m_interval + 1; // samples due by now
     qint64 budget = MaxSamplesPerStep;
     const int preTrigger = (m_samples * m_interval - m_post) / m_interval;
-    const int postSamples = m_post / m_interval;
+    // The record ends so that the trigger sample lands at index ti.
+    const int postSamples = qMax(0, m_samples - 1 - m_triggerIndex);
     while (m_taken < due && budget-- > 0) {
         const Sample s = sampleAt(m_taken * m_interval, state);
         const Sample previous = m_ring.empty() ? s : m_ring.back();
