@@ -32,7 +32,9 @@ int main(int argc, char *argv[])
                        "              move the parameter set between the drive and a file\n"
                        "  reset-com   reset the drive's communication\n"
                        "  terminal    type command lines, read the replies (stdin/stdout)\n"
-                       "  monitor PARAM...  watch parameters once a second until interrupted"));
+                       "  monitor PARAM...  watch parameters once a second until interrupted\n"
+                       "  scope items | scope capture [--conditions F.cnd] --out F.gdt\n"
+                       "              [--csv F.csv]  the monitor items; record a waveform"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(QStringLiteral("verb"),
@@ -41,6 +43,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Answer the download's safety question with OK."));
     parser.addOption(yes);
+    addScopeOptions(parser);
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -63,6 +66,8 @@ int main(int argc, char *argv[])
         run = runTerminalVerb;
     else if (verb == QLatin1String("monitor"))
         run = runMonitorVerb;
+    else if (verb == QLatin1String("scope"))
+        run = runScopeVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class CliSession;
+class QCommandLineParser;
 
 // The verbs beyond info and send, each in the file of its feature. args
 // holds the words after the verb; the return value is the exit code.
@@ -12,3 +13,5 @@ int runParamsVerb(CliSession &session, const QStringList &args);   // params upl
 int runResetComVerb(CliSession &session, const QStringList &args); // reset-com
 int runTerminalVerb(CliSession &session, const QStringList &args); // terminal
 int runMonitorVerb(CliSession &session, const QStringList &args);  // monitor PARAM...
+int runScopeVerb(CliSession &session, const QStringList &args);    // scope items|capture
+void addScopeOptions(QCommandLineParser &parser);

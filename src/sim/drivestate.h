@@ -79,6 +79,7 @@ public:
     int helpLongPage = 3;       // @41 page carrying helpLongPageLines (0: none)
     int helpLongPageLines = 25; // longer than the 21 lines a help window shows
     int helpAlmPage = 0;        // that page of @41/@42 answers ALM62 (0: none)
+    int logTimeScale = 1;       // logging time runs this many times faster than the clock
 
     // --- Acknowledgements ----------------------------------------------------
     QByteArray directWriteAck = "R00 "; // item writes outside a write transfer

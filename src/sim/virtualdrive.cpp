@@ -2,6 +2,7 @@
 
 #include "sim/drivepresets.h"
 #include "sim/helpfamily.h"
+#include "sim/loggingfamily.h"
 #include "sim/parameterfamily.h"
 #include "sim/simtext.h"
 #include "sim/statusfamily.h"
@@ -39,6 +40,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<ParameterFamily>());
     m_families.push_back(std::make_unique<HelpFamily>());
     m_families.push_back(std::make_unique<StatusFamily>());
+    m_families.push_back(std::make_unique<LoggingFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -59,6 +61,8 @@ void VirtualDrive::setProfile(Profile profile)
         m_regDelayMs = 0;
         m_pacing = false;
     }
+    // Records of many seconds finish quickly in tests.
+    m_state.logTimeScale = profile == Profile::Test ? 20 : 1;
 }
 
 void VirtualDrive::setStation(int station)
@@ -707,6 +711,7 @@ QStringList VirtualDrive::knobNames()
             QStringLiteral("help_long_page"),
             QStringLiteral("help_long_page_lines"),
             QStringLiteral("help_alm_page"),
+            QStringLiteral("time_scale"),
             QStringLiteral("motor_type_fields"),
             QStringLiteral("long_identity"),
             QStringLiteral("firmware_version"),
@@ -800,6 +805,8 @@ bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *e
         return number(0, 1000, [&](qint64 v) { s.helpLongPage = int(v); });
     if (name == u"help_long_page_lines")
         return number(1, 1000, [&](qint64 v) { s.helpLongPageLines = int(v); });
+    if (name == u"time_scale")
+        return number(1, 100000, [&](qint64 v) { s.logTimeScale = int(v); });
     if (name == u"help_alm_page")
         return number(0, 1000, [&](qint64 v) { s.helpAlmPage = int(v); });
     if (name == u"motor_type_fields")
