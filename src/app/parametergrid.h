@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -8,8 +9,6 @@
 
 #include <functional>
 #include <optional>
-
-class QLineEdit;
 
 // The grid of the table editors and parameter windows: a fixed header row,
 // one row per item, columns of fixed width, and one column whose cells are

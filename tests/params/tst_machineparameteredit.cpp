@@ -48,6 +48,7 @@ private:
         m_bench = std::make_unique<DriveBench>(far);
         m_edit = std::make_unique<MachineParameterEdit>(m_bench->link, m_prompt);
         m_bench->link.pushOwner(m_edit.get());
+        m_bench->link.open();
         m_prompt = ScriptedPrompt();
     }
 
@@ -207,8 +208,9 @@ private Q_SLOTS:
         m_bench->scripted->received.clear();
         QSignalSpy close(m_edit.get(), &MachineParameterEdit::closeRequested);
         QCOMPARE(run(&MachineParameterEdit::write), Outcome::Succeeded);
-        QCOMPARE(m_bench->received(),
-                 QByteArrayList{"@55"} + writes + QByteArrayList{"@54", "@96"});
+        const QByteArrayList expected =
+            QByteArrayList{"@55"} + writes + QByteArrayList{"@54", "@96"};
+        QCOMPARE(m_bench->received(), expected);
         QCOMPARE(m_prompt.messages, QStringList{message});
         QCOMPARE(close.count(), 1);
         QVERIFY(!m_edit->isBusy());
