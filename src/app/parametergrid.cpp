@@ -13,6 +13,8 @@ ParameterGrid::ParameterGrid(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setWordWrap(false);
     verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
@@ -143,4 +145,6 @@ void ParameterGrid::applyFontRule(bool english)
     } else {
         setFont(QFont()); // an unresolved font: the window's own again
     }
+    // Rows as high as the text needs, so that a screen shows many of them.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 }
