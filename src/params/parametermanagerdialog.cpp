@@ -5,6 +5,7 @@
 #include "app/dialogtexts.h"
 #include "app/lampimages.h"
 #include "link/drivelink.h"
+#include "machineparameterdialog.h"
 #include "parameterviewdialog.h"
 
 #include <QGridLayout>
@@ -13,7 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// The machine parameter button opens a dialog of its own, not built yet.
 constexpr int machineParameterButton = 1010;
 constexpr int uploadButton = 1005;
 constexpr int downloadButton = 1004;
@@ -30,6 +30,7 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     , m_transfer(link, *m_dialogPrompt)
     , m_lamp(new QLabel(this))
     , m_viewer(new ParameterViewDialog(this))
+    , m_machine(new MachineParameterDialog(link, this))
 {
     DialogTexts::tag(m_lamp, lampControl);
     m_lamp->setFixedSize(15, 15);
@@ -47,7 +48,8 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     layout->addWidget(exit, 1, 1, Qt::AlignBottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_buttons.value(machineParameterButton)->setEnabled(false);
+    connect(m_buttons.value(machineParameterButton), &QPushButton::clicked, this,
+            &ParameterManagerDialog::editMachineParameters);
     connect(m_buttons.value(uploadButton), &QPushButton::clicked, this,
             &ParameterManagerDialog::upload);
     connect(m_buttons.value(downloadButton), &QPushButton::clicked, this,
@@ -87,6 +89,7 @@ QPushButton *ParameterManagerDialog::addButton(int controlId)
 void ParameterManagerDialog::setPrompt(UserPrompt *prompt)
 {
     m_transfer.setPrompt(prompt ? *prompt : *m_dialogPrompt);
+    m_machine->setPrompt(prompt);
 }
 
 void ParameterManagerDialog::showEvent(QShowEvent *event)
@@ -122,7 +125,7 @@ void ParameterManagerDialog::reject()
 void ParameterManagerDialog::setBusy(bool busy)
 {
     for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it)
-        it.value()->setEnabled(!busy && it.key() != machineParameterButton);
+        it.value()->setEnabled(!busy);
     if (!busy)
         m_buttons.value(exitButton)->setFocus();
 }
@@ -157,5 +160,11 @@ void ParameterManagerDialog::viewFile()
         return;
     m_viewer->setFile(m_transfer.lines(), m_transfer.filePath());
     m_viewer->exec();
+    m_buttons.value(exitButton)->setFocus();
+}
+
+void ParameterManagerDialog::editMachineParameters()
+{
+    m_machine->exec();
     m_buttons.value(exitButton)->setFocus();
 }

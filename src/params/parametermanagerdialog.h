@@ -8,6 +8,7 @@
 #include <memory>
 
 class DriveLink;
+class MachineParameterDialog;
 class ParameterViewDialog;
 class QLabel;
 class QPushButton;
@@ -30,6 +31,7 @@ public:
 
     ParameterTransfer &transfer() { return m_transfer; }
     ParameterViewDialog *viewer() const { return m_viewer; }
+    MachineParameterDialog *machineParameters() const { return m_machine; }
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QLabel *lamp() const { return m_lamp; }
 
@@ -48,6 +50,7 @@ private:
     void upload();
     void download();
     void viewFile();
+    void editMachineParameters();
     void resetCommunication();
     void applySettings();
 
@@ -57,5 +60,6 @@ private:
     QHash<int, QPushButton *> m_buttons;
     QLabel *m_lamp;
     ParameterViewDialog *m_viewer;
+    MachineParameterDialog *m_machine;
     bool m_ownsLink = false;
 };
