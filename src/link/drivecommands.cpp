@@ -119,10 +119,6 @@ QByteArray listGroup(int group)
 {
     return function(40, num(group));
 }
-QByteArray nextHalf()
-{
-    return QByteArrayLiteral("NH");
-}
 QByteArray commandHelp(int page)
 {
     return function(41, num(page));

@@ -32,7 +32,6 @@ QByteArray closeTransfer();       // @54
 QByteArray switchToWriting();     // @55
 QByteArray restart();             // @96
 QByteArray listGroup(int group);  // @40:g
-QByteArray nextHalf();            // NH
 QByteArray commandHelp(int page); // @41:page
 QByteArray itemHelp(int page);    // @42:page
 

@@ -41,6 +41,44 @@ bool isSeparator(char c)
     return c == '\r' || c == '\n' || c == '|';
 }
 
+// Bytes that begin a Shift-JIS double-byte character: the byte after one is
+// its second half, whatever its value (0x7C included), never a bar.
+bool isLeadByte(char c)
+{
+    const auto byte = quint8(c);
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// The length of the character at i: two bytes for a double-byte character
+// that is whole, else one.
+qsizetype characterLength(const QByteArray &line, qsizetype i)
+{
+    return isLeadByte(line.at(i)) && i + 1 < line.size() ? 2 : 1;
+}
+
+// Where the label column's bar is, or -1 for a line without one.
+qsizetype barIndex(const QByteArray &line)
+{
+    for (qsizetype i = 0; i < line.size(); i += characterLength(line, i)) {
+        if (line.at(i) == '|')
+            return i;
+    }
+    return -1;
+}
+
+// "-" at most once in front, then one or more decimal digits.
+bool isDecimal(const QByteArray &text)
+{
+    const qsizetype first = text.startsWith('-') ? 1 : 0;
+    if (first >= text.size())
+        return false;
+    for (qsizetype i = first; i < text.size(); ++i) {
+        if (text.at(i) < '0' || text.at(i) > '9')
+            return false;
+    }
+    return true;
+}
+
 // White space as the C library's isspace() knows it in the "C" locale.
 bool isTrailingSpace(char c)
 {
@@ -135,13 +173,16 @@ std::optional<QByteArrayList> read(const QString &path)
         return std::nullopt;
     const QByteArray text = file.readAll();
     QByteArrayList lines;
+    // CR, LF and CR LF each end a line.
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != '\r' && text.at(end) != '\n')
+            ++end;
         lines.append(withoutTrailingSpace(text.mid(start, end - start)));
         start = end + 1;
+        if (end + 1 < text.size() && text.at(end) == '\r' && text.at(end + 1) == '\n')
+            ++start;
     }
     return lines;
 }
@@ -159,7 +200,7 @@ QByteArray normalise(const QByteArray &line)
             break;
         const qsizetype start = i;
         while (i < line.size() && !isSeparator(line.at(i)))
-            ++i;
+            i += characterLength(line, i);
         tokens.append(line.mid(start, i - start));
     }
     QByteArray result;
@@ -187,6 +228,33 @@ std::optional<Assignment> assignment(const QByteArray &normalised)
             return std::nullopt;
     }
     return Assignment{key, normalised.mid(equals + 1)};
+}
+
+bool isDownloadable(const QByteArray &line)
+{
+    // What follows the label column's bar (the whole line when it has none),
+    // without blanks and further bars: a line that leaves nothing is a
+    // label, a separator or empty, and carries nothing to write.
+    const qsizetype bar = barIndex(line);
+    QByteArray payload = line.mid(bar + 1);
+    payload.replace(' ', QByteArray());
+    payload.replace('|', QByteArray());
+    if (payload.isEmpty())
+        return true;
+    const QByteArray normalised = normalise(line);
+    if (normalised.size() > CommandLineLength)
+        return false;
+    const std::optional<Assignment> parsed = assignment(normalised);
+    return parsed && isDecimal(parsed->value);
+}
+
+std::optional<qsizetype> firstRefusedLine(const QByteArrayList &lines)
+{
+    for (qsizetype i = InformationLines; i < lines.size(); ++i) {
+        if (!isDownloadable(lines.at(i)))
+            return i;
+    }
+    return std::nullopt;
 }
 
 } // namespace ParameterFile

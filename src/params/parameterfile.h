@@ -27,6 +27,8 @@ namespace ParameterFile {
 constexpr int InformationLines = 15;
 // Width of the label column before the bar.
 constexpr int LabelWidth = 23;
+// The longest command line the drive takes; a longer write is never sent.
+constexpr int CommandLineLength = 79;
 
 // The information block, each line ending in CR LF. A missing field is
 // written empty and a motor type of one line gets an empty second line, so
@@ -50,14 +52,15 @@ QByteArray compose(const DriveIdentification &identification, const QByteArrayLi
                    const QByteArrayList &readings, const QDateTime &uploadTime, bool english);
 
 // Reads a file line by line, each line whole whatever its length, with its
-// trailing white space (the line end included) removed. Nothing when the file
+// trailing white space removed. CR, LF and CR LF each end a line. Nothing when the file
 // cannot be opened.
 std::optional<QByteArrayList> read(const QString &path);
 
 // The assignment a line carries: the text after the label column's bar with
 // its blanks removed ("X    |#  5=   100" -> "#5=100"); empty for a line that
 // has nothing after its label (every line of the information block, a line
-// that begins with its bar).
+// that begins with its bar). The label is Shift-JIS: the second byte of a
+// double-byte character is never taken for the bar.
 QByteArray normalise(const QByteArray &line);
 
 // True when the path ends in "prm" exactly (case matters: "A.PRM" is not one).
@@ -71,5 +74,15 @@ struct Assignment
     QByteArray value;
 };
 std::optional<Assignment> assignment(const QByteArray &normalised);
+
+// True for a line that may follow the information block in a file to be
+// downloaded: one with nothing after its label column (a label, a
+// separator, an empty line), or one whose assignment is "#n=value" with a
+// decimal value (an optional "-" and digits) that fits a command line.
+bool isDownloadable(const QByteArray &line);
+
+// The index of the first line after the information block that is not
+// downloadable; nothing when the whole file can be sent.
+std::optional<qsizetype> firstRefusedLine(const QByteArrayList &lines);
 
 } // namespace ParameterFile

@@ -17,18 +17,6 @@ QString text(int id)
 const QString lineBreak = QStringLiteral("\n");
 const QString paragraph = QStringLiteral("\n\n");
 
-// The read command of a listed key. The drive lists "#" and a number, which
-// is exactly what the item-read builder makes; anything else it listed is
-// sent back as it listed it.
-QByteArray readCommand(const QByteArray &key)
-{
-    bool ok = false;
-    const int number = key.mid(1).toInt(&ok);
-    if (key.startsWith('#') && ok && DriveCommand::readItem(number) == key)
-        return DriveCommand::readItem(number);
-    return key;
-}
-
 bool isRefusedValue(const QByteArray &line)
 {
     return line.startsWith("ALM62") || line.startsWith("ALM65");
@@ -281,7 +269,8 @@ void ParameterTransfer::uploadDone()
 
 void ParameterTransfer::readNextValue()
 {
-    send(readCommand(ParameterFile::entryKey(m_names.at(m_index))));
+    // The key of a listed entry is its read command, as the drive listed it.
+    send(ParameterFile::entryKey(m_names.at(m_index)));
     ++m_index;
 }
 
@@ -326,6 +315,15 @@ void ParameterTransfer::download()
             Q_EMIT finished(Outcome::Cancelled, QString());
         return;
     }
+    // The whole file is checked before the drive hears of it: a line that
+    // cannot be written refuses the file, and nothing is sent.
+    if (const std::optional<qsizetype> refused = ParameterFile::firstRefusedLine(*lines)) {
+        const QString message = Catalogue::instance().format(1001, {QVariant(int(*refused + 1))}) +
+                                lineBreak + DriveText::decode(lines->at(*refused));
+        tell(message);
+        Q_EMIT finished(Outcome::Failed, message);
+        return;
+    }
     m_path = path;
     m_lines = std::move(*lines);
     m_names.clear();
@@ -341,6 +339,11 @@ void ParameterTransfer::download()
     askNextGuarded();
 }
 
+int ParameterTransfer::guardedCount() const
+{
+    return m_siblingVariant ? 2 : int(GuardedParameters.size());
+}
+
 void ParameterTransfer::askNextGuarded()
 {
     send(DriveCommand::readItem(GuardedParameters.at(m_checkStep - CheckFirst)));
@@ -354,8 +357,7 @@ void ParameterTransfer::checkReply(const QByteArray &line)
     // value never counts as equal to the file's.
     if (line.startsWith("R1D"))
         m_driverValues[slot] = parseDecimal(ReplyLine(line).afterFirstColon());
-    const int checked = m_siblingVariant ? 2 : int(GuardedParameters.size());
-    if (slot + 1 < checked) {
+    if (slot + 1 < guardedCount()) {
         ++m_checkStep;
         askNextGuarded();
         return;
@@ -372,7 +374,7 @@ void ParameterTransfer::checkReply(const QByteArray &line)
 
 QByteArray ParameterTransfer::guardedDifferences() const
 {
-    const int checked = m_siblingVariant ? 2 : int(GuardedParameters.size());
+    const int checked = guardedCount();
     QByteArray differences;
     for (qsizetype i = ParameterFile::InformationLines; i < m_lines.size(); ++i) {
         const std::optional<ParameterFile::Assignment> assignment =
@@ -449,18 +451,11 @@ void ParameterTransfer::writeNextLine()
         ++m_index;
         if (normalised.isEmpty())
             continue;
+        // download() let through only lines that are empty here or "#n=value".
         const std::optional<ParameterFile::Assignment> assignment =
             ParameterFile::assignment(normalised);
-        if (!assignment) {
-            // Only "#n=value" is ever sent: other text after a bar is never a
-            // command for the drive. A broken assignment is reported with the
-            // refused ones so that the user learns it was not written.
-            if (normalised.startsWith('#')) {
-                m_rejectedKeys += normalised + ", ";
-                m_rejected = 1;
-            }
+        if (!assignment)
             continue;
-        }
         m_currentKey = assignment->key;
         send(DriveCommand::writeKey(assignment->key, assignment->value));
         return;

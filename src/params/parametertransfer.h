@@ -33,6 +33,9 @@ class UserPrompt;
 // Download: the guarded parameters are read first (#213, #202, #208, #209,
 // #210, #212; only #213 and #202 with a sibling resource module) and compared
 // with the file; differences are shown with string 276 for OK or Cancel.
+// The file is refused, before anything is sent, when a line after the
+// information block is neither empty after its label nor "#n=value" with a
+// decimal value (ParameterFile::isDownloadable); the message names the line.
 // Then @53, @55, one "#n=value" per file line after the information block
 // (ALM62/ALM65 refusals are collected and reported, never for #199), @54, the
 // completion message, and @96, which restarts the drive: its missing answer
@@ -137,6 +140,8 @@ private:
     void finishUpload();
 
     void checkReply(const QByteArray &line);
+    // How many of GuardedParameters the check reads and compares.
+    int guardedCount() const;
     void askNextGuarded();
     QByteArray guardedDifferences() const;
     void startWriting();

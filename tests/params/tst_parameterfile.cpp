@@ -192,6 +192,14 @@ private Q_SLOTS:
             << QByteArray("A|#1=2\r\n") << QByteArray("#1=2");
         QTest::newRow("runs of bars") << QByteArray("A|||#1=2|tail") << QByteArray("#1=2");
         QTest::newRow("no bar") << QByteArray("#1=2") << QByteArray();
+        // "ポンプ" in Shift-JIS: the second byte of "ポ" is 0x7C, not a bar.
+        QTest::newRow("double-byte label with 0x7C")
+            << QByteArray("\x83\x7C\x83\x93\x83\x76             |#  8=         250")
+            << QByteArray("#8=250");
+        QTest::newRow("double-byte label before the bar")
+            << QByteArray("\x83\x7C|#  8=1") << QByteArray("#8=1");
+        QTest::newRow("half-width kana are single bytes")
+            << QByteArray(" \xb4\xb2|#201=0") << QByteArray("#201=0");
     }
 
     void normalise()
@@ -238,6 +246,53 @@ private Q_SLOTS:
         }
     }
 
+    void isDownloadable_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("downloadable");
+        QTest::newRow("data line")
+            << QByteArray("LOOP GAIN              |#  5=         100") << true;
+        QTest::newRow("negative value") << QByteArray("X|# 12=          -5") << true;
+        QTest::newRow("separator") << QByteArray("                       |") << true;
+        QTest::newRow("label only") << QByteArray("[MotorType]            |") << true;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("only bars") << QByteArray("|| |") << true;
+        QTest::newRow("double-byte label")
+            << QByteArray("\x83\x7C\x83\x93\x83\x76 |#  8=1") << true;
+        QTest::newRow("longest write") << QByteArray("X|#1=" + QByteArray(76, '9')) << true;
+        QTest::newRow("too long") << QByteArray("X|#1=" + QByteArray(77, '9')) << false;
+        QTest::newRow("command") << QByteArray("Restart                |@96") << false;
+        QTest::newRow("no equals") << QByteArray("Broken                 |#  8  444") << false;
+        QTest::newRow("begins with the bar") << QByteArray("|#  9=1") << false;
+        QTest::newRow("no bar") << QByteArray("#1=2") << false;
+        QTest::newRow("text") << QByteArray("random text") << false;
+        QTest::newRow("empty value") << QByteArray("X|#  8=") << false;
+        QTest::newRow("hexadecimal value") << QByteArray("X|#  8=0x10") << false;
+        QTest::newRow("sign alone") << QByteArray("X|#  8=-") << false;
+        QTest::newRow("plus sign") << QByteArray("X|#  8=+5") << false;
+        QTest::newRow("second equals") << QByteArray("X|#  8=1=2") << false;
+        QTest::newRow("letters in key") << QByteArray("X|#8a=1") << false;
+    }
+
+    void isDownloadable()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, downloadable);
+        QCOMPARE(ParameterFile::isDownloadable(line), downloadable);
+    }
+
+    // Only lines after the information block are checked.
+    void firstRefusedLine()
+    {
+        QByteArrayList lines(ParameterFile::InformationLines, "not checked");
+        QCOMPARE(ParameterFile::firstRefusedLine(lines), std::nullopt);
+        lines << "X|#  1=1"
+              << "Y|@96"
+              << "Z|junk";
+        QCOMPARE(ParameterFile::firstRefusedLine(lines),
+                 std::optional<qsizetype>(ParameterFile::InformationLines + 1));
+    }
+
     void isParameterFile_data()
     {
         QTest::addColumn<QString>("path");
@@ -268,6 +323,11 @@ private Q_SLOTS:
         QTest::newRow("empty lines count")
             << QByteArray("\r\n\r\nx\r\n") << QByteArrayList{"", "", "x"};
         QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
+        QTest::newRow("CR") << QByteArray("a|b\rc\r") << QByteArrayList{"a|b", "c"};
+        QTest::newRow("mixed line ends")
+            << QByteArray("a\rb\nc\r\nd") << QByteArrayList{"a", "b", "c", "d"};
+        QTest::newRow("LF CR is two line ends")
+            << QByteArray("a\n\rb") << QByteArrayList{"a", "", "b"};
         // A line longer than 79 characters is one line, not two.
         const QByteArray longLine = "L" + QByteArray(98, '-') + "|";
         QTest::newRow("100 characters")

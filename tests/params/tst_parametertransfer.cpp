@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,11 +47,6 @@ QByteArray withValue(QByteArray text, const QByteArray &key, const QByteArray &v
         }
     }
     return lines.join('\n');
-}
-
-int countOf(const QByteArrayList &lines, const QByteArray &line)
-{
-    return int(lines.count(line));
 }
 
 } // namespace
@@ -379,21 +375,95 @@ private Q_SLOTS:
                  ParameterFile::normalise(ParameterFile::read(path("a.prm"))->last()));
     }
 
-    // Text after a bar that is not "#n=value" is never sent to the drive; a
-    // broken assignment is reported with the refused keys.
-    void onlyAssignmentsAreSent()
+    // A file with a line that cannot be written is refused whole before the
+    // drive hears of it; the message names the line and shows it.
+    void refusedFile_data()
     {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("command") << QByteArray("Restart                |@96")
+                                 << QStringLiteral("Restart                |@96");
+        QTest::newRow("no equals") << QByteArray("Broken                 |#  8  444")
+                                   << QStringLiteral("Broken                 |#  8  444");
+        QTest::newRow("begins with the bar") << QByteArray("|#  9=1") << QStringLiteral("|#  9=1");
+        QTest::newRow("no bar") << QByteArray("#  9=1") << QStringLiteral("#  9=1");
+        QTest::newRow("hexadecimal value") << QByteArray("X                      |#  8=0x10")
+                                           << QStringLiteral("X                      |#  8=0x10");
+        QTest::newRow("longer than a command line") << QByteArray("X|#1=" + QByteArray(77, '1'))
+                                                    << QStringLiteral("X|#1=") + QString(77, u'1');
+    }
+
+    void refusedFile()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
         QCOMPARE(upload(path("a.prm")), Outcome::Succeeded);
-        QByteArray text = fileBytes(path("a.prm"));
-        text += "Restart                |@96\r\n";
-        text += "Broken                 |#  8  444\r\n";
-        text += "|#  9=1\r\n";
+        QByteArray text = withValue(fileBytes(path("a.prm")), "#8", "444");
+        const int lineNumber = int(text.count('\n')) + 1;
+        writeBytes(path("a.prm"), text + line + "\r\n");
+        drive().trace().clear();
+        QCOMPARE(download(path("a.prm")), Outcome::Failed);
+        const QString message =
+            QStringLiteral("Line %1 is not a parameter line:\n").arg(lineNumber) + shown;
+        QCOMPARE(lastMessage(), message);
+        QCOMPARE(m_finished->last().at(1).toString(), message);
+        QVERIFY(m_bench->received().isEmpty());
+        QVERIFY(!m_transfer->isBusy());
+        QCOMPARE(drive().item(8), std::optional<qint32>(100));
+        QCOMPARE(m_closeRequested->size(), 0);
+    }
+
+    // Bytes that are no parameter file never reach the drive.
+    void randomBytesRefused()
+    {
+        QRandomGenerator random(20240601);
+        QByteArray bytes(20 * 1024, Qt::Uninitialized);
+        for (char &byte : bytes)
+            byte = char(random.bounded(256));
+        writeBytes(path("noise.prm"), bytes);
+        QCOMPARE(download(path("noise.prm")), Outcome::Failed);
+        QVERIFY(lastMessage().contains(QStringLiteral(" is not a parameter line:\n")));
+        QVERIFY(lastMessage().startsWith(QStringLiteral("Line ")));
+        QVERIFY(m_bench->received().isEmpty());
+        QCOMPARE(m_closeRequested->size(), 0);
+    }
+
+    // CR alone ends a line as CR LF and LF do: every parameter is written.
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("lineEnd");
+        QTest::newRow("CR") << QByteArray("\r");
+        QTest::newRow("LF") << QByteArray("\n");
+    }
+
+    void lineEnds()
+    {
+        QFETCH(QByteArray, lineEnd);
+        QCOMPARE(upload(path("a.prm")), Outcome::Succeeded);
+        const int parameters = int(m_transfer->names().size());
+        QByteArray text = withValue(fileBytes(path("a.prm")), "#8", "250");
+        text.replace("\r\n", lineEnd);
         writeBytes(path("a.prm"), text);
+        drive().trace().clear();
         QCOMPARE(download(path("a.prm")), Outcome::Succeeded);
-        QCOMPARE(countOf(m_bench->received(), "@96"), 1);
-        QCOMPARE(m_bench->received().last(), QByteArray("@96"));
-        QCOMPARE(m_transfer->rejectedKeys(), QByteArray("#8444, "));
-        QVERIFY(!writes().contains("#9=1"));
+        QCOMPARE(writes().size(), parameters);
+        QCOMPARE(drive().item(8), std::optional<qint32>(250));
+    }
+
+    // A Shift-JIS label whose second byte is 0x7C keeps its parameter.
+    void japaneseLabelRoundTrip()
+    {
+        QVERIFY(drive().applyPreset(QStringLiteral("default+japanese")));
+        const QByteArray label = "\x83\x7C\x83\x93\x83\x76"; // "ポンプ"
+        drive().state().items.find(8)->japanese = label;
+        QCOMPARE(upload(path("a.prm")), Outcome::Succeeded);
+        QVERIFY(fileBytes(path("a.prm"))
+                    .contains(' ' + label + QByteArray(16, ' ') + "|#  8=         100\r\n"));
+        writeBytes(path("a.prm"), withValue(fileBytes(path("a.prm")), "#8", "250"));
+        QCOMPARE(download(path("a.prm")), Outcome::Succeeded);
+        QVERIFY(writes().contains("#8=250"));
+        QCOMPARE(drive().item(8), std::optional<qint32>(250));
+        QVERIFY(!m_transfer->hasRejected());
     }
 
     void notAParameterFile_data()
