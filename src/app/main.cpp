@@ -18,26 +18,63 @@
 
 #include <cstdio>
 
-int main(int argc, char *argv[])
+namespace {
+struct CommandLine
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("torvane"));
-    QApplication::setApplicationVersion(QStringLiteral(TORVANE_VERSION));
+    QCommandLineOption simulate{QStringLiteral("simulate"),
+                                QStringLiteral("Talk to a virtual drive on a pseudo-terminal.")};
+    QCommandLineOption port{QStringLiteral("port"),
+                            QStringLiteral("Serial device of the drive for this run."),
+                            QStringLiteral("PATH")};
+    QCommandLineOption noSplash{QStringLiteral("no-splash"),
+                                QStringLiteral("Skip the version window at start.")};
+};
 
-    QCommandLineParser parser;
+void describe(QCommandLineParser &parser, const CommandLine &options)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("torvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TORVANE_VERSION));
     parser.setApplicationDescription(
         QStringLiteral("Sets up, tunes and maintains a direct-drive servo drive."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"),
-        QStringLiteral("Talk to a virtual drive on a pseudo-terminal."));
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Serial device of the drive for this run."),
-                                  QStringLiteral("PATH"));
-    const QCommandLineOption noSplash(QStringLiteral("no-splash"),
-                                      QStringLiteral("Skip the version window at start."));
-    parser.addOptions({simulate, port, noSplash});
+    parser.addOptions({options.simulate, options.port, options.noSplash});
+}
+
+bool asksForHelpOrVersion(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--")
+            return false;
+        if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version")
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const CommandLine commandLine;
+    // Help and version need no display: answer them before the GUI exists.
+    // process() prints and ends the program; it also ends it, with a message,
+    // on an unknown option.
+    if (asksForHelpOrVersion(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCommandLineParser early;
+        describe(early, commandLine);
+        early.process(core);
+        // "--port --help" names a device called "--help": go on as usual.
+    }
+
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    describe(parser, commandLine);
+    const QCommandLineOption &simulate = commandLine.simulate;
+    const QCommandLineOption &port = commandLine.port;
+    const QCommandLineOption &noSplash = commandLine.noSplash;
     parser.process(app);
 
     const QString appDir = QCoreApplication::applicationDirPath();

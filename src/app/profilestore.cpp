@@ -10,9 +10,66 @@
 
 namespace {
 // Section and entry names compare without regard to case, as INI services do.
-bool sameName(const QString &a, const QString &b)
+bool sameName(const QByteArray &a, const QByteArray &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QByteArray withoutLineEnd(const QByteArray &line)
+{
+    QByteArray text = line;
+    if (text.endsWith('\n'))
+        text.chop(1);
+    if (text.endsWith('\r'))
+        text.chop(1);
+    return text;
+}
+
+bool isComment(const QByteArray &trimmed)
+{
+    return trimmed.startsWith(';') || trimmed.startsWith('#');
+}
+
+// The name of a section header line, or a null array for any other line.
+QByteArray sectionName(const QByteArray &line)
+{
+    QByteArray trimmed = withoutLineEnd(line).trimmed();
+    if (trimmed.startsWith("\xEF\xBB\xBF")) // a byte order mark is not part of the name
+        trimmed = trimmed.mid(3).trimmed();
+    if (trimmed.size() >= 2 && trimmed.startsWith('[') && trimmed.endsWith(']'))
+        return trimmed.mid(1, trimmed.size() - 2);
+    return QByteArray();
+}
+
+// Splits an entry line into name and raw value; false for blanks, comments,
+// headers and lines without "name=".
+bool splitEntry(const QByteArray &line, QByteArray *key, QByteArray *value)
+{
+    const QByteArray text = withoutLineEnd(line);
+    const QByteArray trimmed = text.trimmed();
+    if (trimmed.isEmpty() || isComment(trimmed) || !sectionName(line).isNull())
+        return false;
+    const qsizetype eq = text.indexOf('=');
+    if (eq <= 0)
+        return false;
+    *key = text.left(eq).trimmed();
+    if (key->isEmpty())
+        return false;
+    if (value)
+        *value = text.mid(eq + 1);
+    return true;
+}
+
+bool holdsLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
+           text.contains(QChar(0));
+}
+
+QString decode(const QByteArray &bytes)
+{
+    const QString utf8 = QString::fromUtf8(bytes);
+    return utf8.toUtf8() == bytes ? utf8 : QString::fromLatin1(bytes);
 }
 } // namespace
 
@@ -34,93 +91,90 @@ QString ProfileStore::defaultPath()
     return QDir(folder).filePath(name + QStringLiteral(".ini"));
 }
 
-void ProfileStore::load()
+bool ProfileStore::load()
 {
-    m_sections.clear();
+    m_lines.clear();
+    m_lineEnd = "\n";
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    // A profile is small; anything far larger is not ours and is ignored.
-    if (file.size() > 1024 * 1024)
-        return;
-    const QByteArray bytes = file.readAll();
-    Section *current = nullptr;
-    for (QByteArray raw : bytes.split('\n')) {
-        if (raw.endsWith('\r'))
-            raw.chop(1);
-        const QString line = QString::fromUtf8(raw);
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
-            continue;
-        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
-            const QString name = trimmed.mid(1, trimmed.size() - 2);
-            current = nullptr;
-            for (Section &s : m_sections) {
-                if (sameName(s.name, name))
-                    current = &s;
-            }
-            if (!current) {
-                m_sections.append(Section{name, {}});
-                current = &m_sections.last();
-            }
-            continue;
-        }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!current || eq <= 0)
-            continue; // garbage outside a section, or a line without an entry
-        const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1);
-        bool replaced = false;
-        for (Entry &e : current->entries) {
-            if (sameName(e.key, key)) {
-                e.value = value;
-                replaced = true;
-            }
-        }
-        if (!replaced)
-            current->entries.append(Entry{key, value});
+    if (!QFileInfo::exists(m_path))
+        return true; // no profile yet: the first write creates it
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("torvane: cannot read the profile %s (%s); it is left as it is",
+                 qPrintable(m_path), qPrintable(file.errorString()));
+        return false;
     }
+    QByteArray bytes;
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty() && file.error() != QFileDevice::NoError) {
+            qWarning("torvane: cannot read the profile %s (%s); it is left as it is",
+                     qPrintable(m_path), qPrintable(file.errorString()));
+            return false;
+        }
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    const qsizetype firstBreak = bytes.indexOf('\n');
+    if (firstBreak > 0 && bytes.at(firstBreak - 1) == '\r')
+        m_lineEnd = "\r\n";
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        end = end < 0 ? bytes.size() : end + 1;
+        m_lines.append(bytes.mid(start, end - start));
+        start = end;
+    }
+    return true;
 }
 
 bool ProfileStore::save() const
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QByteArray out;
-    for (const Section &s : m_sections) {
-        out += '[' + s.name.toUtf8() + "]\n";
-        for (const Entry &e : s.entries)
-            out += e.key.toUtf8() + '=' + e.value.toUtf8() + '\n';
-    }
+    for (const QByteArray &line : m_lines)
+        out += line;
     return SafeFileWriter::writeWhole(m_path, out);
 }
 
-const ProfileStore::Entry *ProfileStore::find(const QString &section, const QString &entry) const
+qsizetype ProfileStore::findEntry(const QByteArray &section, const QByteArray &entry) const
 {
-    for (const Section &s : m_sections) {
-        if (!sameName(s.name, section))
+    // The first entry of that name in the first section of that name counts;
+    // later copies stay in the file but are never read.
+    bool inSection = false;
+    bool seenSection = false;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QByteArray name = sectionName(m_lines.at(i));
+        if (!name.isNull()) {
+            if (seenSection)
+                return -1;
+            inSection = sameName(name, section);
+            seenSection = inSection;
             continue;
-        for (const Entry &e : s.entries) {
-            if (sameName(e.key, entry))
-                return &e;
         }
+        QByteArray key;
+        if (inSection && splitEntry(m_lines.at(i), &key, nullptr) && sameName(key, entry))
+            return i;
     }
-    return nullptr;
+    return -1;
 }
 
 int ProfileStore::readInt(const QString &section, const QString &entry, int defaultValue) const
 {
-    const Entry *e = find(section, entry);
-    if (!e)
-        return defaultValue;
     bool ok = false;
-    const int value = e->value.trimmed().toInt(&ok);
+    const int value = readString(section, entry).toInt(&ok);
     return ok ? value : defaultValue;
 }
 
 QString ProfileStore::readString(const QString &section, const QString &entry) const
 {
-    const Entry *e = find(section, entry);
-    return e ? e->value : QString();
+    const qsizetype line = findEntry(section.toUtf8(), entry.toUtf8());
+    if (line < 0)
+        return QString();
+    QByteArray key;
+    QByteArray value;
+    splitEntry(m_lines.at(line), &key, &value);
+    return decode(value.trimmed());
 }
 
 bool ProfileStore::writeInt(const QString &section, const QString &entry, int value)
@@ -130,25 +184,59 @@ bool ProfileStore::writeInt(const QString &section, const QString &entry, int va
 
 bool ProfileStore::writeString(const QString &section, const QString &entry, const QString &value)
 {
+    // A line break would end the entry and start a line of the caller's
+    // choosing, a "]" or "=" would make a name that reads back otherwise.
+    if (holdsLineBreak(section) || holdsLineBreak(entry) || holdsLineBreak(value) ||
+        section.contains(QLatin1Char(']')) || entry.contains(QLatin1Char('=')) ||
+        section.trimmed().isEmpty() || entry.trimmed().isEmpty()) {
+        qWarning("torvane: refused to store [%s] %s: a line break or bracket in the name or value "
+                 "would change the file",
+                 qPrintable(section), qPrintable(entry));
+        return false;
+    }
     // Another copy of the program, or the user, may have changed the file.
-    load();
-    Section *target = nullptr;
-    for (Section &s : m_sections) {
-        if (sameName(s.name, section))
-            target = &s;
+    if (!load())
+        return false;
+    const QByteArray sectionBytes = section.toUtf8();
+    const QByteArray entryBytes = entry.toUtf8();
+    const QByteArray text = entryBytes + '=' + value.toUtf8();
+
+    const qsizetype existing = findEntry(sectionBytes, entryBytes);
+    if (existing >= 0) {
+        const QByteArray &old = m_lines.at(existing);
+        const QByteArray oldEnd = old.mid(withoutLineEnd(old).size());
+        m_lines[existing] = text + oldEnd;
+        return save();
     }
-    if (!target) {
-        m_sections.append(Section{section, {}});
-        target = &m_sections.last();
-    }
-    bool found = false;
-    for (Entry &e : target->entries) {
-        if (sameName(e.key, entry)) {
-            e.value = value;
-            found = true;
+
+    // A new entry goes after the last entry of the section, or after its
+    // header; a new section goes at the end.
+    qsizetype insertAt = -1;
+    bool inSection = false;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QByteArray name = sectionName(m_lines.at(i));
+        if (!name.isNull()) {
+            if (insertAt >= 0)
+                break;
+            inSection = sameName(name, sectionBytes);
+            if (inSection)
+                insertAt = i + 1;
+            continue;
         }
+        QByteArray key;
+        if (inSection && splitEntry(m_lines.at(i), &key, nullptr))
+            insertAt = i + 1;
     }
-    if (!found)
-        target->entries.append(Entry{entry, value});
+    QList<QByteArray> added;
+    if (insertAt < 0) {
+        insertAt = m_lines.size();
+        added.append('[' + sectionBytes + ']' + m_lineEnd);
+    }
+    added.append(text + m_lineEnd);
+    // The line before may be the file's last, without a line end.
+    if (insertAt > 0 && !m_lines.at(insertAt - 1).endsWith('\n'))
+        m_lines[insertAt - 1] += m_lineEnd;
+    for (qsizetype i = 0; i < added.size(); ++i)
+        m_lines.insert(insertAt + i, added.at(i));
     return save();
 }

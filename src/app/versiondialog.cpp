@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -19,8 +20,7 @@ VersionDialog::VersionDialog(QWidget *parent)
     icon->setPixmap(QIcon(Catalogue::instance().iconPath()).pixmap(48, 48));
     auto *title = new QLabel(this);
     DialogTexts::tag(title, 1501);
-    title->setText(Catalogue::instance().string(267) + QLatin1Char(' ') +
-                   QStringLiteral(TORVANE_VERSION));
+    title->setObjectName(QStringLiteral("versionTitle"));
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -46,7 +46,18 @@ VersionDialog::VersionDialog(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(buttons);
     DialogTexts::apply(this, 100);
+    title->setText(titleText(title->text()));
     setMinimumWidth(320);
+}
+
+QString VersionDialog::titleText(const QString &resourceText)
+{
+    static const QRegularExpression number(QStringLiteral("\\s*\\d+(\\.\\d+)*\\s*$"));
+    QString text = resourceText.trimmed();
+    text.remove(number);
+    if (text.isEmpty())
+        text = Catalogue::instance().string(267);
+    return text + QLatin1Char(' ') + QStringLiteral(TORVANE_VERSION);
 }
 
 int VersionDialog::run(int autoCloseMs)

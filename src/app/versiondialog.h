@@ -13,4 +13,9 @@ public:
     // Shows the dialog modally; the first showing of a run closes itself
     // after autoCloseMs when that is positive.
     int run(int autoCloseMs = 0);
+
+    // The title line: the resource module's text ("Torvane Version 0.1")
+    // with its number replaced by the program's own version, so the dialog
+    // always shows the version the program was built as.
+    static QString titleText(const QString &resourceText);
 };

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -221,6 +222,26 @@ private Q_SLOTS:
         version.show();
         QVERIFY(version.grab().save(dir + QStringLiteral("/version-%1.png").arg(tag)));
         QVERIFY(!version.windowTitle().isEmpty());
+        const auto *title = version.findChild<QLabel *>(QStringLiteral("versionTitle"));
+        QVERIFY(title);
+        QVERIFY2(title->text().endsWith(QStringLiteral(" " TORVANE_VERSION)),
+                 qPrintable(title->text()));
+    }
+
+    void versionTitleUsesBuildVersion_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("older number") << QStringLiteral("Torvane Version 0.0.9")
+                                      << QStringLiteral("Torvane Version " TORVANE_VERSION);
+        QTest::newRow("no number") << QStringLiteral("Torvane Version")
+                                   << QStringLiteral("Torvane Version " TORVANE_VERSION);
+    }
+    void versionTitleUsesBuildVersion()
+    {
+        QFETCH(QString, resource);
+        QFETCH(QString, expected);
+        QCOMPARE(VersionDialog::titleText(resource), expected);
     }
 
     void textsStayWithTheirWindow()
