@@ -40,6 +40,8 @@ AxisStatusPoller::AxisStatusPoller(TerminalSession &terminal, QObject *parent)
     , m_terminal(terminal)
 {
     m_timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the period must not be cut short.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &AxisStatusPoller::onTimer);
     for (int bit = 0; bit < SignalCount; ++bit) {
         m_lamps[bit] = idleLamp(bit);

@@ -11,6 +11,8 @@ ErrorAlarmMonitor::ErrorAlarmMonitor(TerminalSession &terminal, QObject *parent)
     , m_terminal(terminal)
 {
     // Repeats: a status poll that gets no answer is simply sent again.
+    // A coarse timer may fire up to 5 % early; the period must not be cut short.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &ErrorAlarmMonitor::onTimer);
 }
 

@@ -7,11 +7,16 @@ MonitorPoller::MonitorPoller(TerminalSession &terminal, QObject *parent)
     : QObject(parent)
     , m_terminal(terminal)
 {
+    // Coarse timers may fire up to 5 % early; a poll period or a reply
+    // time-out must never be cut short.
     m_replyTimer.setSingleShot(true);
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
     m_pauseTimer.setSingleShot(true);
+    m_pauseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, &MonitorPoller::onReplyTimeout);
     connect(&m_pauseTimer, &QTimer::timeout, this, &MonitorPoller::advance);
     m_roundTimer.setSingleShot(true);
+    m_roundTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_roundTimer, &QTimer::timeout, this, [this] {
         m_roundClock.start();
         request();
