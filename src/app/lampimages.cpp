@@ -1,5 +1,7 @@
 #include "lampimages.h"
 
+#include "dialogtexts.h"
+
 #include "resources/catalogue.h"
 
 #include <QBitmap>
@@ -56,4 +58,13 @@ void setLampIdle(QLabel *lamp)
         return;
     lamp->setProperty(litProperty, false);
     lamp->setPixmap(LampImages::masked(142));
+}
+
+QLabel *makeActivityLamp(QWidget *parent)
+{
+    auto *lamp = new QLabel(parent);
+    DialogTexts::tag(lamp, 1047);
+    lamp->setFixedSize(15, 15);
+    setLampIdle(lamp);
+    return lamp;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QList>
 #include <QPixmap>
 
@@ -25,6 +26,15 @@ private:
 };
 
 // The activity lamp of the talking windows: 141 (lit) and 142 (dark).
-class QLabel;
 void toggleActivityLamp(QLabel *lamp);
 void setLampIdle(QLabel *lamp);
+// A dark activity lamp, tagged as control 1047, for a dialog's layout.
+QLabel *makeActivityLamp(QWidget *parent);
+
+// Lets the lamp blink with an exchange's traffic: every exchange that talks
+// reports lampToggled() per reply and lampIdle() when it is done.
+template <typename Exchange> void followActivity(QLabel *lamp, Exchange *exchange)
+{
+    QObject::connect(exchange, &Exchange::lampToggled, lamp, [lamp] { toggleActivityLamp(lamp); });
+    QObject::connect(exchange, &Exchange::lampIdle, lamp, [lamp] { setLampIdle(lamp); });
+}

@@ -4,6 +4,7 @@
 #include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
 #include "app/lampimages.h"
+#include "app/linkhold.h"
 #include "app/parametergrid.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
@@ -23,7 +24,6 @@ constexpr int valueCaption = 1501;
 constexpr int enterButton = 1048;
 constexpr int setButton = 1007;
 constexpr int exitButton = 1;
-constexpr int lampControl = 1047;
 // The header texts of the key, label and value columns.
 constexpr int columnCaptions[] = {1502, 1503, 1504};
 constexpr int columnWidths[] = {60, 190, 110};
@@ -32,19 +32,16 @@ constexpr int valueColumn = 2;
 
 MachineParameterDialog::MachineParameterDialog(DriveLink &link, QWidget *parent)
     : QDialog(parent)
-    , m_link(link)
     , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
     , m_prompt(m_dialogPrompt.get())
     , m_edit(link, *m_dialogPrompt)
+    , m_linkHold(link, m_edit)
     , m_grid(new ParameterGrid(this))
     , m_valueBox(new QLineEdit(this))
-    , m_lamp(new QLabel(this))
+    , m_lamp(makeActivityLamp(this))
 {
     DialogTexts::tag(m_grid, gridControl);
     DialogTexts::tag(m_valueBox, valueBoxControl);
-    DialogTexts::tag(m_lamp, lampControl);
-    m_lamp->setFixedSize(15, 15);
-    setLampIdle(m_lamp);
 
     QList<ParameterGrid::Column> columns;
     for (int i = 0; i < 3; ++i)
@@ -96,20 +93,10 @@ MachineParameterDialog::MachineParameterDialog(DriveLink &link, QWidget *parent)
 
     connect(&m_edit, &MachineParameterEdit::busyChanged, this, &MachineParameterDialog::setBusy);
     connect(&m_edit, &MachineParameterEdit::rowsChanged, this, &MachineParameterDialog::showRows);
-    connect(&m_edit, &MachineParameterEdit::lampToggled, this,
-            [this] { toggleActivityLamp(m_lamp); });
-    connect(&m_edit, &MachineParameterEdit::lampIdle, this, [this] { setLampIdle(m_lamp); });
+    followActivity(m_lamp, &m_edit);
     connect(&m_edit, &MachineParameterEdit::closeRequested, this, &QDialog::accept);
 
     DialogTexts::apply(this, dialogId);
-}
-
-MachineParameterDialog::~MachineParameterDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
 }
 
 QPushButton *MachineParameterDialog::addButton(int controlId)
@@ -130,12 +117,11 @@ void MachineParameterDialog::setPrompt(UserPrompt *prompt)
 void MachineParameterDialog::showEvent(QShowEvent *event)
 {
     // Each opening reads the group afresh.
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_edit);
-        m_link.open();
+    if (!m_linkHold.isHeld()) {
+        const bool held = m_linkHold.take();
         m_grid->applyFontRule(AppSettings::instance().english());
         setLampIdle(m_lamp);
-        if (m_ownsLink)
+        if (held)
             m_edit.read();
     }
     QDialog::showEvent(event);
@@ -143,12 +129,7 @@ void MachineParameterDialog::showEvent(QShowEvent *event)
 
 void MachineParameterDialog::done(int result)
 {
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
+    m_linkHold.release();
     QDialog::done(result);
 }
 

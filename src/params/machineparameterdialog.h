@@ -2,6 +2,8 @@
 
 #include "machineparameteredit.h"
 
+#include "app/linkhold.h"
+
 #include <QDialog>
 #include <QHash>
 
@@ -23,7 +25,6 @@ class MachineParameterDialog : public QDialog
     Q_OBJECT
 public:
     explicit MachineParameterDialog(DriveLink &link, QWidget *parent = nullptr);
-    ~MachineParameterDialog() override;
 
     // Messages go to this prompt (tests script it); nullptr gives the
     // message boxes back.
@@ -48,13 +49,12 @@ private:
     void setBusy(bool busy);
     void showRows();
 
-    DriveLink &m_link;
     std::unique_ptr<UserPrompt> m_dialogPrompt;
     UserPrompt *m_prompt;
     MachineParameterEdit m_edit;
+    LinkHold m_linkHold;
     ParameterGrid *m_grid;
     QLineEdit *m_valueBox;
     QLabel *m_lamp;
     QHash<int, QPushButton *> m_buttons;
-    bool m_ownsLink = false;
 };

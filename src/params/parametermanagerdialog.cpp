@@ -4,6 +4,7 @@
 #include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
 #include "app/lampimages.h"
+#include "app/linkhold.h"
 #include "link/drivelink.h"
 #include "machineparameterdialog.h"
 #include "parameterviewdialog.h"
@@ -20,21 +21,17 @@ constexpr int downloadButton = 1004;
 constexpr int viewButton = 1068;
 constexpr int resetButton = 1061;
 constexpr int exitButton = 1;
-constexpr int lampControl = 1047;
 } // namespace
 
 ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     : QDialog(parent)
-    , m_link(link)
     , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
     , m_transfer(link, *m_dialogPrompt)
-    , m_lamp(new QLabel(this))
+    , m_linkHold(link, m_transfer)
+    , m_lamp(makeActivityLamp(this))
     , m_viewer(new ParameterViewDialog(this))
     , m_machine(new MachineParameterDialog(link, this))
 {
-    DialogTexts::tag(m_lamp, lampControl);
-    m_lamp->setFixedSize(15, 15);
-    setLampIdle(m_lamp);
 
     auto *operations = new QVBoxLayout;
     for (int id : {machineParameterButton, uploadButton, downloadButton, viewButton, resetButton})
@@ -61,20 +58,10 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
     connect(&m_transfer, &ParameterTransfer::busyChanged, this, &ParameterManagerDialog::setBusy);
-    connect(&m_transfer, &ParameterTransfer::lampToggled, this,
-            [this] { toggleActivityLamp(m_lamp); });
-    connect(&m_transfer, &ParameterTransfer::lampIdle, this, [this] { setLampIdle(m_lamp); });
+    followActivity(m_lamp, &m_transfer);
     connect(&m_transfer, &ParameterTransfer::closeRequested, this, &QDialog::accept);
 
     DialogTexts::apply(this, 119);
-}
-
-ParameterManagerDialog::~ParameterManagerDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
 }
 
 QPushButton *ParameterManagerDialog::addButton(int controlId)
@@ -95,9 +82,8 @@ void ParameterManagerDialog::setPrompt(UserPrompt *prompt)
 void ParameterManagerDialog::showEvent(QShowEvent *event)
 {
     // Each opening starts with every button ready and the link taken.
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_transfer);
-        m_link.open();
+    if (!m_linkHold.isHeld()) {
+        m_linkHold.take();
         setBusy(false);
         setLampIdle(m_lamp);
     }
@@ -106,12 +92,7 @@ void ParameterManagerDialog::showEvent(QShowEvent *event)
 
 void ParameterManagerDialog::done(int result)
 {
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
+    m_linkHold.release();
     QDialog::done(result);
 }
 

@@ -2,6 +2,8 @@
 
 #include "parametertransfer.h"
 
+#include "app/linkhold.h"
+
 #include <QDialog>
 #include <QHash>
 
@@ -23,7 +25,6 @@ class ParameterManagerDialog : public QDialog
     Q_OBJECT
 public:
     explicit ParameterManagerDialog(DriveLink &link, QWidget *parent = nullptr);
-    ~ParameterManagerDialog() override;
 
     // What the exchange asks goes to this prompt (tests script it); nullptr
     // gives the message boxes and the file dialog back.
@@ -54,12 +55,11 @@ private:
     void resetCommunication();
     void applySettings();
 
-    DriveLink &m_link;
     std::unique_ptr<UserPrompt> m_dialogPrompt;
     ParameterTransfer m_transfer;
+    LinkHold m_linkHold;
     QHash<int, QPushButton *> m_buttons;
     QLabel *m_lamp;
     ParameterViewDialog *m_viewer;
     MachineParameterDialog *m_machine;
-    bool m_ownsLink = false;
 };
