@@ -326,6 +326,20 @@ private Q_SLOTS:
         QVERIFY2(text.contains(mustSay), qPrintable(text));
     }
 
+    // With the Japanese module loaded, the port speaks Japanese too.
+    void portErrorInJapanese()
+    {
+        const QString dir = QStringLiteral(TORVANE_BIN_DIR "/");
+        QVERIFY(Catalogue::instance().loadModule(
+            dir + Catalogue::moduleFileName(QStringLiteral("Torvane_J_Resource"))));
+        const QString text = SerialPortIo::describeError(
+            QStringLiteral("/dev/ttyUSB3"), QSerialPort::ResourceError, QStringLiteral("EIO"));
+        QVERIFY(Catalogue::instance().loadModule(
+            dir + Catalogue::moduleFileName(QStringLiteral("Torvane_E_Resource"))));
+        QCOMPARE(text, QStringLiteral("ﾎﾟｰﾄ /dev/ttyUSB3 が動作しなくなりました (EIO)。ｹｰﾌﾞﾙまたは"
+                                      "USBｱﾀﾞﾌﾟﾀを確認してください。ﾃﾞﾊﾞｲｽが戻ると通信を再開します。"));
+    }
+
     void openErrorNamesDevice()
     {
         delete m_link;
