@@ -71,9 +71,8 @@ bool CliSession::connect()
     m_link.setUnit(station);
     if (m_parser.isSet(traceOption)) {
         QObject::connect(&m_link, &DriveLink::logged, [](const QString &entry) {
-            QString line = entry;
-            line.replace(QLatin1Char('\r'), QString());
-            std::fputs(line.toLocal8Bit().constData(), stderr);
+            const QByteArray line = traceLine(entry).toLocal8Bit() + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         });
     }
     QString error;
@@ -102,6 +101,28 @@ void CliSession::printLine(const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+QString CliSession::traceLine(const QString &entry)
+{
+    QStringView body(entry);
+    if (body.endsWith(QLatin1String("\r\n")))
+        body.chop(2);
+    // A sent line carries its own CR before the log's CR LF.
+    if (body.endsWith(QLatin1Char('\r')))
+        body.chop(1);
+    QString line;
+    line.reserve(body.size());
+    for (const QChar c : body) {
+        const char16_t u = c.unicode();
+        if (u == u'\\')
+            line += QLatin1String("\\\\");
+        else if (u < 0x20 || u == 0x7f)
+            line += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    return line;
 }
 
 QString CliSession::text(int id)

@@ -24,6 +24,10 @@ public:
     static void printError(const QString &text);
     static void printLine(const QByteArray &bytes);
     static QString text(int id);
+    // A traffic-log entry as --trace prints it: one line, its own CR and the
+    // log's CR LF taken off, every control character (NUL included) and the
+    // backslash written as an escape, so that no byte is lost or misread.
+    static QString traceLine(const QString &entry);
 
 private:
     QCommandLineParser &m_parser;

@@ -5,6 +5,7 @@
 #include "link/drivetext.h"
 #include "link/terminalsession.h"
 #include "params/monitorpoller.h"
+#include "resources/catalogue.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -64,6 +65,9 @@ void StdinLineReader::start()
 void StdinLineReader::run()
 {
     QByteArray line;
+    // A line past the limit is read to its end but not kept: memory stays
+    // bounded whatever comes down the pipe.
+    bool overlong = false;
     for (;;) {
         const int c = std::fgetc(stdin);
         if (c == EOF)
@@ -71,13 +75,27 @@ void StdinLineReader::run()
         if (c == '\n') {
             if (line.endsWith('\r'))
                 line.chop(1);
-            Q_EMIT lineRead(line);
+            if (overlong || line.size() > MaxLineBytes)
+                Q_EMIT lineRefused();
+            else
+                Q_EMIT lineRead(line);
+            line.clear();
+            overlong = false;
+            continue;
+        }
+        if (overlong)
+            continue;
+        // One byte over, for the CR of a CR LF line end.
+        if (line.size() > MaxLineBytes) {
+            overlong = true;
             line.clear();
             continue;
         }
         line.append(char(c));
     }
-    if (!line.isEmpty())
+    if (overlong || line.size() > MaxLineBytes)
+        Q_EMIT lineRefused();
+    else if (!line.isEmpty())
         Q_EMIT lineRead(line);
     Q_EMIT finished();
 }
@@ -118,6 +136,10 @@ int TerminalCommand::run()
     connect(&reader, &StdinLineReader::lineRead, this, [&](const QByteArray &line) {
         queue.append(line);
         sendNext();
+    });
+    connect(&reader, &StdinLineReader::lineRefused, this, [] {
+        CliSession::printError(
+            Catalogue::instance().format(1026, {QVariant(StdinLineReader::MaxLineBytes)}));
     });
     connect(&reader, &StdinLineReader::finished, this, [&] {
         endOfInput = true;

@@ -11,11 +11,15 @@ class CliSession;
 
 // Reads stdin line by line on a thread of its own and hands each line to
 // the main thread, so that typing and a pipe work alike and the event loop
-// never blocks. finished() follows the last line at the end of input.
+// never blocks. finished() follows the last line at the end of input. A
+// line longer than MaxLineBytes is refused, not collected.
 class StdinLineReader : public QObject
 {
     Q_OBJECT
 public:
+    // Longer command lines are refused (the drive's own limit is far lower).
+    static constexpr int MaxLineBytes = 4096;
+
     explicit StdinLineReader(QObject *parent = nullptr);
     ~StdinLineReader() override;
 
@@ -23,6 +27,8 @@ public:
 
 Q_SIGNALS:
     void lineRead(const QByteArray &line);
+    // A line longer than MaxLineBytes was read and dropped.
+    void lineRefused();
     void finished();
 
 private:

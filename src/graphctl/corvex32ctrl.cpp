@@ -2,6 +2,7 @@
 
 #include "orvex32variant_p.h"
 
+#include <QHash>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +10,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <vector>
 
 using Orvex32::InvokeKind;
 using Orvex32::MemberInfo;
@@ -678,15 +680,53 @@ void COrvex32Ctrl::resetToDefaults()
     resizeStore(m_settings.graphCount, m_settings.dataCount);
 }
 
+namespace {
+
+// Where a per-graph entry name such as "Graph(12).Color" points: the graph
+// and the entry's position in the persisted graph order, or false for a
+// name that is not one (the number written exactly as saving writes it).
+bool parseGraphEntry(const QString &name, int *graph, int *slot)
+{
+    static const QHash<QString, int> slotOfSuffix = [] {
+        QHash<QString, int> h;
+        const QList<int> &order = Orvex32::persistedGraphOrder();
+        Q_ASSERT(size_t(order.size()) == size_t(17));
+        for (int i = 0; i < order.size(); ++i) {
+            const QString pattern = Orvex32::member(order[i])->persistedName;
+            h.insert(pattern.mid(pattern.indexOf(QLatin1Char('.')) + 1), i);
+        }
+        return h;
+    }();
+    static const QLatin1String head("Graph(");
+    if (!name.startsWith(head))
+        return false;
+    const qsizetype close = name.indexOf(QLatin1String(")."), head.size());
+    if (close < 0)
+        return false;
+    const QStringView digits = QStringView(name).mid(head.size(), close - head.size());
+    bool ok = false;
+    const int g = digits.toInt(&ok);
+    if (!ok || g < 0 || digits != QString::number(g))
+        return false;
+    const auto it = slotOfSuffix.constFind(name.mid(close + 2));
+    if (it == slotOfSuffix.cend())
+        return false;
+    *graph = g;
+    *slot = it.value();
+    return true;
+}
+
+} // namespace
+
 QStringList COrvex32Ctrl::loadProperties(const QVariantMap &bag)
 try {
     QStringList rejected;
     resetToDefaults();
 
-    QSet<QString> known;
+    QSet<QString> simpleNames;
     for (int id : Orvex32::persistedSimpleOrder()) {
         const QString name = Orvex32::member(id)->persistedName;
-        known.insert(name);
+        simpleNames.insert(name);
         const auto it = bag.constFind(name);
         if (it == bag.cend())
             continue;
@@ -697,60 +737,67 @@ try {
         }
     }
     // GraphCount is in place now: exactly its graphs take their entries.
-    for (int g = 0; g < m_graphs.size(); ++g) {
-        for (int id : Orvex32::persistedGraphOrder())
-            known.insert(Orvex32::perGraphName(id, g));
-        loadGraphEntries(bag, g, rejected);
-    }
+    // One pass over the set sorts them by graph, so that a set of tens of
+    // thousands of graphs loads in one go rather than name by name.
+    std::vector<GraphEntries> entries(size_t(m_graphs.size()), GraphEntries{});
+    QStringList unknown;
     for (auto it = bag.cbegin(); it != bag.cend(); ++it) {
-        if (!known.contains(it.key()))
-            rejected.append(it.key());
+        if (simpleNames.contains(it.key()))
+            continue;
+        int graph = -1, slot = -1;
+        if (parseGraphEntry(it.key(), &graph, &slot) && graph < m_graphs.size())
+            entries[size_t(graph)][size_t(slot)] = &it.value();
+        else
+            unknown.append(it.key());
     }
+    for (int g = 0; g < m_graphs.size(); ++g)
+        loadGraphEntries(entries[size_t(g)], g, rejected);
+    rejected += unknown;
     update();
     return rejected;
 } catch (const std::bad_alloc &) {
     outOfMemory();
 }
 
-void COrvex32Ctrl::loadGraphEntries(const QVariantMap &bag, int graph, QStringList &rejected)
+void COrvex32Ctrl::loadGraphEntries(const GraphEntries &entries, int graph, QStringList &rejected)
 {
     // The high and low values are checked as a pair, so that any order of
     // loading takes a valid range such as -200 … -100.
-    const QString highName = Orvex32::perGraphName(101, graph);
-    const QString lowName = Orvex32::perGraphName(102, graph);
-    for (int id : Orvex32::persistedGraphOrder()) {
-        const QString name = Orvex32::perGraphName(id, graph);
-        if (id == 101 || id == 102)
-            continue;
-        const auto it = bag.constFind(name);
-        if (it == bag.cend())
+    const QList<int> &order = Orvex32::persistedGraphOrder();
+    const QVariant *high = nullptr;
+    const QVariant *low = nullptr;
+    for (int i = 0; i < order.size(); ++i) {
+        const int id = order[i];
+        const QVariant *value = entries[size_t(i)];
+        if (id == 101)
+            high = value;
+        else if (id == 102)
+            low = value;
+        if (!value || id == 101 || id == 102)
             continue;
         try {
-            putGraph(id, graph, it.value());
+            putGraph(id, graph, *value);
         } catch (const Orvex32Error &) {
-            rejected.append(name);
+            rejected.append(Orvex32::perGraphName(id, graph));
         }
     }
-    GraphSettings &g = m_graphs[graph];
-    const bool hasHigh = bag.contains(highName), hasLow = bag.contains(lowName);
-    if (!hasHigh && !hasLow)
+    if (!high && !low)
         return;
+    GraphSettings &g = m_graphs[graph];
     try {
-        const double high =
-            hasHigh ? coerce(bag.value(highName), VarType::Double).toDouble() : g.highValue;
-        const double low =
-            hasLow ? coerce(bag.value(lowName), VarType::Double).toDouble() : g.lowValue;
-        if (!std::isfinite(low) || !std::isfinite(high))
+        const double h = high ? coerce(*high, VarType::Double).toDouble() : g.highValue;
+        const double l = low ? coerce(*low, VarType::Double).toDouble() : g.lowValue;
+        if (!std::isfinite(l) || !std::isfinite(h))
             throw Orvex32Error(Orvex32Error::WrongDataType);
-        if (!(high > low))
+        if (!(h > l))
             throw Orvex32Error(Orvex32Error::HighBelowLow);
-        g.highValue = high;
-        g.lowValue = low;
+        g.highValue = h;
+        g.lowValue = l;
     } catch (const Orvex32Error &) {
-        if (hasHigh)
-            rejected.append(highName);
-        if (hasLow)
-            rejected.append(lowName);
+        if (high)
+            rejected.append(Orvex32::perGraphName(101, graph));
+        if (low)
+            rejected.append(Orvex32::perGraphName(102, graph));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QVariantMap>
 #include <QWidget>
 
+#include <array>
 #include <span>
 
 // The Orvex32 graph control: line, bar, circle and digital graphs of
@@ -151,7 +152,10 @@ private:
     void refreshLegendValues();
     void changed();
     void resetToDefaults();
-    void loadGraphEntries(const QVariantMap &bag, int graph, QStringList &rejected);
+    // One graph's saved entries, by position in Orvex32::persistedGraphOrder()
+    // (nullptr: not in the set).
+    using GraphEntries = std::array<const QVariant *, 17>;
+    void loadGraphEntries(const GraphEntries &entries, int graph, QStringList &rejected);
 
     Orvex32Settings m_settings;
     QList<GraphSettings> m_graphs;

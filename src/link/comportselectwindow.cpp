@@ -4,6 +4,7 @@
 #include "app/dialogtexts.h"
 #include "drivelink.h"
 #include "portmap.h"
+#include "resources/catalogue.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -26,7 +27,10 @@ ComPortSelectWindow::ComPortSelectWindow(DriveLink &link, PortMap &map, ProfileS
         DialogTexts::tag(button, ButtonIds[size_t(i)]);
         group->addButton(button, comPort);
         auto *path = new QLineEdit(m_map.path(comPort), this);
-        path->setToolTip(tr("The device this number stands for. Press Enter to use a new one."));
+        const QString tip = Catalogue::instance().string(1025);
+        path->setToolTip(tip.isEmpty() ? QStringLiteral("The device this number stands for. Press "
+                                                        "Enter to use a new one.")
+                                       : tip);
         path->setMinimumWidth(150);
         grid->addWidget(button, i, 0);
         grid->addWidget(path, i, 1);

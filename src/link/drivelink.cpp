@@ -132,6 +132,17 @@ void DriveLink::popOwner()
     m_ownerStack[--m_ownerCount] = nullptr;
 }
 
+void DriveLink::addTap(LinkTap *tap)
+{
+    if (tap && !m_taps.contains(tap))
+        m_taps.append(tap);
+}
+
+void DriveLink::removeTap(LinkTap *tap)
+{
+    m_taps.removeAll(tap);
+}
+
 void DriveLink::setUnit(int unit)
 {
     m_unit = qBound(0, unit, 9);
@@ -227,19 +238,24 @@ void DriveLink::processChunk()
 
 void DriveLink::dispatch(const QByteArray &line)
 {
+    QByteArray body = line;
+    if (m_unit != 0) {
+        const QByteArray prefix = "0" + QByteArray::number(m_unit);
+        if (!line.startsWith(prefix))
+            return;
+        body = line.mid(2);
+    }
+    // A tap's line answers the tap's command, not the owner's: the owner's
+    // reply timer keeps running for the reply it still waits for.
+    if (LinkTap *listener = tap(); listener && isSingleTagged(body)) {
+        listener->onTappedLine(body);
+        return;
+    }
     LinkOwner *current = owner();
     if (!current)
         return;
-    if (m_unit == 0) {
-        m_timer.stop();
-        current->onLinkReply(line);
-        return;
-    }
-    const QByteArray prefix = "0" + QByteArray::number(m_unit);
-    if (!line.startsWith(prefix))
-        return;
     m_timer.stop();
-    current->onLinkReply(line.mid(2));
+    current->onLinkReply(body);
 }
 
 void DriveLink::onTimeout()

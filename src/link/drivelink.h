@@ -3,6 +3,7 @@
 #include "boundedlinelist.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class LinkOwner;
+class LinkTap;
 class PortIo;
 
 // The one serial link to the drive. It owns the port, sends one command line
@@ -60,6 +62,18 @@ public:
     LinkOwner *owner() const { return m_ownerCount > 0 ? m_ownerStack[m_ownerCount - 1] : nullptr; }
     int ownerCount() const { return m_ownerCount; }
 
+    // The newest tap hears the single-"!" lines; the owner the rest. A tap
+    // sends with send(command, false) so that the owner's reply timer runs on.
+    void addTap(LinkTap *tap);
+    void removeTap(LinkTap *tap);
+    LinkTap *tap() const { return m_taps.isEmpty() ? nullptr : m_taps.last(); }
+
+    // A line tagged with exactly one "!" (a terminal's or a monitor's).
+    static bool isSingleTagged(const QByteArray &line)
+    {
+        return line.startsWith('!') && !line.startsWith("!!");
+    }
+
     void setUnit(int unit);
     int unit() const { return m_unit; }
 
@@ -93,6 +107,7 @@ private:
     int m_comPort = 0;
     std::array<LinkOwner *, MaxOwners> m_ownerStack{};
     int m_ownerCount = 0;
+    QList<LinkTap *> m_taps;
     int m_unit = 0;
     QTimer m_timer;
     BoundedLineList m_log{TrafficLogLines};

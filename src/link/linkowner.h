@@ -15,3 +15,16 @@ public:
     // station prefix, as bytes exactly as the drive sent them.
     virtual void onLinkReply(const QByteArray &line) = 0;
 };
+
+// A listener beside the owner: the simple terminal that a feature window
+// opens next to itself. It hears the lines tagged with a single "!" (its
+// own commands' echoes) before the owner does; the owner keeps everything
+// else, its reply timer and its time-outs.
+class LinkTap
+{
+public:
+    virtual ~LinkTap() = default;
+
+    // One line tagged with a single "!", tag included, station prefix removed.
+    virtual void onTappedLine(const QByteArray &line) = 0;
+};

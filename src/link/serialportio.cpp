@@ -1,5 +1,7 @@
 #include "serialportio.h"
 
+#include "resources/catalogue.h"
+
 SerialPortIo::SerialPortIo(const QString &path, QObject *parent)
     : PortIo(parent)
     , m_path(path)
@@ -74,22 +76,30 @@ void SerialPortIo::onError(QSerialPort::SerialPortError error)
 QString SerialPortIo::describeError(const QString &path, QSerialPort::SerialPortError error,
                                     const QString &detail)
 {
+    // The sentences are in the loaded module's language; the English ones
+    // stand in when no module is loaded.
+    const auto messageText = [&](int id, const char *english) {
+        const QString text = Catalogue::instance().format(id, {QVariant(path), QVariant(detail)});
+        if (!text.isEmpty())
+            return text;
+        return QString::fromUtf8(english)
+            .replace(QLatin1String("%1"), path)
+            .replace(QLatin1String("%2"), detail);
+    };
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("Cannot open %1: the device does not exist. Check that the cable "
-                              "or USB adapter is plugged in, or choose another port.")
-            .arg(path);
+        return messageText(1020, "Cannot open %1: the device does not exist. Check that the cable "
+                                 "or USB adapter is plugged in, or choose another port.");
     case QSerialPort::PermissionError:
-        return QStringLiteral("Cannot open %1: permission denied. Add your user to the dialout "
-                              "group (sudo usermod -aG dialout $USER), then log in again.")
-            .arg(path);
+        return messageText(1021, "Cannot open %1: permission denied. Add your user to the dialout "
+                                 "group (sudo usermod -aG dialout $USER), then log in again.");
     case QSerialPort::OpenError:
-        return QStringLiteral("Cannot open %1: the device is already open.").arg(path);
+        return messageText(1022, "Cannot open %1: the device is already open.");
     case QSerialPort::ResourceError:
-        return QStringLiteral("The port %1 stopped working (%2). Check the cable or USB adapter; "
-                              "the link is used again as soon as the device is back.")
-            .arg(path, detail);
+        return messageText(1023,
+                           "The port %1 stopped working (%2). Check the cable or USB adapter; "
+                           "the link is used again as soon as the device is back.");
     default:
-        return QStringLiteral("Cannot open %1: %2.").arg(path, detail);
+        return messageText(1024, "Cannot open %1: %2.");
     }
 }

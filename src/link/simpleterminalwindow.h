@@ -11,8 +11,10 @@
 //
 // Make it a child of the feature window (a modal feature window lets only
 // its own children take input) after the feature window has set its texts.
-// It takes the link while shown and gives it back when closed, so the
-// feature window must not close before it: call close() on it first.
+// The feature window stays the link's owner: the terminal only listens
+// beside it for the "!" lines, and its commands leave the owner's reply
+// timer alone, so the feature keeps hearing its replies and time-outs.
+// Close it before the feature window closes.
 class SimpleTerminalWindow : public TerminalWindow
 {
     Q_OBJECT

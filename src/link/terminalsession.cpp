@@ -13,7 +13,7 @@ namespace {
 // are shown like any other reply.
 bool singleTagged(const QByteArray &line)
 {
-    return line.startsWith('!') && !line.startsWith("!!");
+    return DriveLink::isSingleTagged(line);
 }
 } // namespace
 
@@ -22,7 +22,12 @@ TerminalSession::TerminalSession(DriveLink &link, Variant variant, QObject *pare
     , m_link(link)
     , m_variant(variant)
     , m_lines(variant == Variant::Full ? FullLines : SimpleLines)
-{}
+{
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
+    // A command without a reply ends silently in the terminal itself.
+    connect(&m_replyTimer, &QTimer::timeout, this, [this] { endAwaiting(true); });
+}
 
 TerminalSession::~TerminalSession()
 {
@@ -43,7 +48,10 @@ void TerminalSession::open()
     m_browseIndex = 0;
     m_browsing = false;
     m_awaiting = false;
-    m_link.pushOwner(this);
+    if (m_variant == Variant::Simple)
+        m_link.addTap(this);
+    else
+        m_link.pushOwner(this);
     m_link.open();
     m_open = true;
     Q_EMIT outputChanged();
@@ -57,6 +65,15 @@ void TerminalSession::close()
     hideHelp();
     setBusy(false);
     m_helpMode = NoHelp;
+    if (m_variant == Variant::Simple) {
+        // The feature window beside us owns the link and may be waiting for
+        // a reply: its exchange is left exactly as it is.
+        m_link.removeTap(this);
+        m_replyTimer.stop();
+        m_open = false;
+        m_awaiting = false;
+        return;
+    }
     m_link.reset();
     // A command still unanswered must not hand its time-out to the window
     // below us.
@@ -89,8 +106,12 @@ void TerminalSession::sendTyped(const QByteArray &command)
 {
     appendLine(command);
     m_awaiting = true;
-    m_link.send(m_variant == Variant::Simple ? DriveCommand::tagged(command) : command, true,
-                TimeoutMs);
+    if (m_variant == Variant::Simple) {
+        m_link.send(DriveCommand::tagged(command), false);
+        m_replyTimer.start(TimeoutMs);
+    } else {
+        m_link.send(command, true, TimeoutMs);
+    }
     record(command);
     m_browsing = false;
 }
@@ -311,12 +332,8 @@ void TerminalSession::onLinkReply(const QByteArray &line)
     if (m_variant == Variant::Simple) {
         // Only our own tagged commands are answered here; the feature window
         // beside us keeps its untagged traffic.
-        if (singleTagged(line)) {
-            const QByteArray reply = line.mid(1);
-            appendLine(reply);
-            Q_EMIT replyShown(reply);
-        }
-        endAwaiting();
+        if (singleTagged(line))
+            showOwnReply(line);
         return;
     }
     if (singleTagged(line)) {
@@ -340,6 +357,21 @@ void TerminalSession::onLinkReply(const QByteArray &line)
     }
     appendLine(line);
     Q_EMIT replyShown(line);
+    endAwaiting();
+}
+
+void TerminalSession::onTappedLine(const QByteArray &line)
+{
+    if (m_variant == Variant::Simple && m_open && singleTagged(line))
+        showOwnReply(line);
+}
+
+void TerminalSession::showOwnReply(const QByteArray &line)
+{
+    const QByteArray reply = line.mid(1);
+    appendLine(reply);
+    Q_EMIT replyShown(reply);
+    m_replyTimer.stop();
     endAwaiting();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QTimer>
 
 #include <array>
 #include <optional>
@@ -21,9 +22,11 @@ class UserPrompt;
 //
 // Replies that begin with a single "!" belong to a monitor: the monitors tag
 // their polls that way and the drive echoes the tag. Terminal mode sends
-// what is typed as it stands; the simple terminal tags every command with
-// "!" and shows only the tagged replies.
-class TerminalSession : public QObject, public LinkOwner
+// what is typed as it stands and owns the link. The simple terminal tags
+// every command with "!" and listens beside the feature window, which stays
+// the link's owner: it hears only the tagged lines, sends without touching
+// the owner's reply timer and times its own commands.
+class TerminalSession : public QObject, public LinkOwner, public LinkTap
 {
     Q_OBJECT
 public:
@@ -48,10 +51,12 @@ public:
     void setPrompt(UserPrompt *prompt) { m_prompt = prompt; }
     UserPrompt *prompt() const { return m_prompt; }
 
-    // Takes the link (the port stays as it is) and starts a fresh
-    // conversation: lines and history are cleared at every opening.
+    // Takes the link (the port stays as it is; the simple terminal only
+    // listens beside the owner) and starts a fresh conversation: lines and
+    // history are cleared at every opening.
     void open();
-    // Stops and hides the monitors and help windows and gives the link back.
+    // Stops and hides the monitors and help windows and gives the link back
+    // (the simple terminal just stops listening: the owner's exchange runs on).
     void close();
     bool isOpen() const { return m_open; }
 
@@ -113,6 +118,7 @@ public:
 
     void onLinkReply(const QByteArray &line) override;
     void onLinkTimeout() override;
+    void onTappedLine(const QByteArray &line) override;
 
 Q_SIGNALS:
     void outputChanged();
@@ -143,6 +149,7 @@ private:
     void appendLine(const QByteArray &text);
     void endAwaiting(bool timedOut = false);
     void showTimeoutMessage();
+    void showOwnReply(const QByteArray &line);
 
     DriveLink &m_link;
     const Variant m_variant;
@@ -162,4 +169,6 @@ private:
     Slot m_parameterHelp;
     Slot m_commandHelp;
     Slot m_errorList;
+    // The simple terminal's own reply time-out.
+    QTimer m_replyTimer;
 };

@@ -2,6 +2,7 @@
 
 #include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
+#include "drivelink.h"
 #include "drivetext.h"
 #include "io/axisstatuswindow.h"
 #include "io/erroralarmwindow.h"
@@ -155,7 +156,8 @@ void TerminalWindow::build()
     m_input = new QLineEdit(this);
     DialogTexts::tag(m_input, 1049);
     m_input->setFont(m_output->font());
-    m_input->installEventFilter(this);
+    // Longer lines are noise to the drive and the link alike.
+    m_input->setMaxLength(DriveLink::MaxLineLength);
 
     m_enter = pushButton(this, 1048, "Enter");
     m_enter->setDefault(true);
@@ -239,6 +241,11 @@ void TerminalWindow::build()
         m_helpGroup->hide();
     }
     setSizeGripEnabled(true);
+    // The history keys work wherever the focus is in this window, ahead of
+    // the buttons' and boxes' own use of the arrows.
+    installEventFilter(this);
+    for (QWidget *w : findChildren<QWidget *>())
+        w->installEventFilter(this);
 }
 
 void TerminalWindow::buildChildren()
@@ -337,13 +344,20 @@ void TerminalWindow::reject()
 
 bool TerminalWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_input && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+    // Only this window's own widgets: the hosted monitors and help windows
+    // are windows of their own with their own keys.
+    const auto *widget = qobject_cast<QWidget *>(watched);
+    if (event->type() == QEvent::KeyPress && widget && widget->window() == this) {
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        const int key = keyEvent->key();
+        if ((key == Qt::Key_Up || key == Qt::Key_Down) &&
+            !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             const std::optional<QByteArray> text =
                 key == Qt::Key_Up ? m_session->browseUp() : m_session->browseDown();
             if (text)
                 m_input->setText(DriveText::decode(*text));
+            if (widget != m_input)
+                focusInput();
             return true;
         }
     }

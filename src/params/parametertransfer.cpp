@@ -7,6 +7,9 @@
 #include "link/drivetext.h"
 #include "resources/catalogue.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 QString text(int id)
@@ -176,7 +179,14 @@ void ParameterTransfer::upload()
     // when the whole set has been read.
     auto output = std::make_unique<SafeFileWriter>(path);
     if (!output->open()) {
-        const QString message = path + lineBreak + text(109);
+        // A folder that exists but takes no new file (read-only, no room for
+        // a directory entry) is not an illegal file name: say what it is.
+        const QFileInfo target(path);
+        const QString message =
+            path + lineBreak +
+            (target.absoluteDir().exists() && !target.isDir()
+                 ? Catalogue::instance().format(1003, {QVariant(target.absolutePath())})
+                 : text(109));
         tell(message);
         Q_EMIT finished(Outcome::Failed, message);
         return;
@@ -274,13 +284,19 @@ void ParameterTransfer::readNextValue()
     ++m_index;
 }
 
+QString ParameterTransfer::discardedFileNote() const
+{
+    // Only the temporary is removed: an earlier file of the same name stays,
+    // and the user is told so rather than that it is being deleted.
+    if (QFileInfo::exists(m_path))
+        return Catalogue::instance().format(1002, {QVariant(m_path)});
+    return Catalogue::instance().format(161, {QVariant(m_path)});
+}
+
 void ParameterTransfer::failUpload(const QString &reason)
 {
-    // Dropping the unsaved file removes its temporary; an earlier file of
-    // the same name stays as it was.
     m_output.reset();
-    const QString message =
-        reason + paragraph + Catalogue::instance().format(161, {QVariant(m_path)});
+    const QString message = reason + paragraph + discardedFileNote();
     tell(message);
     end(Outcome::Failed, message);
 }
@@ -290,9 +306,14 @@ void ParameterTransfer::finishUpload()
     const QByteArray bytes =
         ParameterFile::compose(m_identification, m_names, m_lines, m_clock(), m_english);
     const bool written = m_output->write(bytes) && m_output->commit();
+    const QString reason = m_output->errorString();
     m_output.reset();
     if (!written) {
-        const QString message = m_path + lineBreak + text(109);
+        // A full disk or an I/O error while writing: the set was read, but
+        // no file holds it.
+        const QString message = m_path + lineBreak +
+                                Catalogue::instance().format(1004, {QVariant(reason)}) + paragraph +
+                                discardedFileNote();
         tell(message);
         end(Outcome::Failed, message);
         return;

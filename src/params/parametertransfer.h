@@ -137,6 +137,7 @@ private:
     void uploadDone();
     void readNextValue();
     void failUpload(const QString &reason);
+    QString discardedFileNote() const;
     void finishUpload();
 
     void checkReply(const QByteArray &line);

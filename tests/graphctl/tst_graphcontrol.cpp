@@ -108,6 +108,7 @@ private slots:
     void propertyBagRoundTrip();
     void propertyBagForms();
     void propertyBagRefusals();
+    void propertyBagManyGraphs();
     void errors_data();
     void errors();
     void errorTexts_data();
@@ -650,15 +651,18 @@ void TestGraphControl::propertyBagRefusals()
         {"Graph(0).HighValue", -5},                // below the low value
         {"Graph(1).HighValue", -5},                // with its low value a valid pair
         {"Graph(1).LowValue", -10},
-        {"Graph(2).Color", 0xFF}, // no graph 2
-        {"Colour", 1},            // unknown
+        {"Graph(2).Color", 0xFF},  // no graph 2
+        {"Graph(01).Color", 0xFF}, // not as a set is saved
+        {"Graph(1).Colour", 1},    // no such entry
+        {"Colour", 1},             // unknown
         {"Caption", QStringLiteral("kept")},
     };
     COrvex32Ctrl c;
     QStringList rejected = c.loadProperties(bag);
     rejected.sort();
-    QStringList expected = {"CaptionHeight",      "Colour",         "DataCount",
-                            "Graph(0).HighValue", "Graph(2).Color", "GraphKind"};
+    QStringList expected = {"CaptionHeight",      "Colour",          "DataCount",
+                            "Graph(0).HighValue", "Graph(01).Color", "Graph(1).Colour",
+                            "Graph(2).Color",     "GraphKind"};
     QCOMPARE(rejected, expected);
     QCOMPARE(c.dataCount(), 101);
     QCOMPARE(c.graphKind(), Orvex32::nbgrGraphKindLineGraph1);
@@ -667,6 +671,23 @@ void TestGraphControl::propertyBagRefusals()
     QCOMPARE(c.highValue(1), -5.0);
     QCOMPARE(c.lowValue(1), -10.0);
     QCOMPARE(c.caption(), QStringLiteral("kept"));
+}
+
+// The most graphs a set can hold load whole, each graph its own entries.
+void TestGraphControl::propertyBagManyGraphs()
+{
+    COrvex32Ctrl a;
+    a.setGraphCount(32767);
+    a.setHighValue(32766, 7.5);
+    a.setLongName(32766, QStringLiteral("last"));
+    a.setLongName(1, QStringLiteral("second"));
+    COrvex32Ctrl b;
+    QCOMPARE(b.loadProperties(a.saveProperties()), QStringList());
+    QCOMPARE(b.graphCount(), short(32767));
+    QCOMPARE(b.highValue(32766), 7.5);
+    QCOMPARE(b.longName(32766), QStringLiteral("last"));
+    QCOMPARE(b.longName(1), QStringLiteral("second"));
+    QCOMPARE(b.graphColor(13), a.graphColor(13));
 }
 
 // --- Errors -------------------------------------------------------------------------

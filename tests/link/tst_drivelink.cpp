@@ -4,6 +4,7 @@
 #include "link/serialportio.h"
 #include "resources/catalogue.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,6 +25,13 @@ public:
             onReply(line);
     }
     void onLinkTimeout() override { ++timeouts; }
+};
+
+class RecordingTap : public LinkTap
+{
+public:
+    QList<QByteArray> lines;
+    void onTappedLine(const QByteArray &line) override { lines.append(line); }
 };
 
 } // namespace
@@ -166,6 +174,53 @@ private Q_SLOTS:
         QCOMPARE(m_owner.replies, QList<QByteArray>{"R00"});
     }
 
+    // The reply timer is given its full time, never cut short.
+    void replyTimerNeverEarly()
+    {
+        QElapsedTimer clock;
+        m_owner.onReply = nullptr;
+        clock.start();
+        m_link->send("@44", true, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_owner.timeouts, 1, 5000);
+        QVERIFY2(clock.elapsed() >= 995, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A tap hears only single-"!" lines, and hearing them leaves the owner's
+    // reply timer running for the owner's own reply.
+    void tapBesideOwner_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("tapped");
+        QTest::addColumn<QByteArray>("delivered");
+        QTest::newRow("tagged") << 0 << QByteArray("!R1D A:1") << true << QByteArray("!R1D A:1");
+        QTest::newRow("untagged") << 0 << QByteArray("R00") << false << QByteArray("R00");
+        QTest::newRow("deeper tag") << 0 << QByteArray("!!R00") << false << QByteArray("!!R00");
+        QTest::newRow("station, tagged") << 3 << QByteArray("03!R00") << true << QByteArray("!R00");
+        QTest::newRow("station, untagged")
+            << 3 << QByteArray("03R00") << false << QByteArray("R00");
+    }
+    void tapBesideOwner()
+    {
+        QFETCH(int, unit);
+        QFETCH(QByteArray, line);
+        QFETCH(bool, tapped);
+        QFETCH(QByteArray, delivered);
+        RecordingTap tap;
+        m_link->setUnit(unit);
+        m_link->addTap(&tap);
+        m_link->send("@44");
+        feedAndSettle(line + '\r');
+        QCOMPARE(tap.lines, tapped ? QList<QByteArray>{delivered} : QList<QByteArray>{});
+        QCOMPARE(m_owner.replies, tapped ? QList<QByteArray>{} : QList<QByteArray>{delivered});
+        QCOMPARE(m_link->timerActive(), tapped);
+        // Without the tap, the owner hears everything again.
+        m_link->removeTap(&tap);
+        QVERIFY(!m_link->tap());
+        feedAndSettle(line + '\r');
+        QCOMPARE(m_owner.replies.last(), delivered);
+    }
+
     void noOwnerDropsLine()
     {
         m_link->popOwner();
@@ -269,6 +324,20 @@ private Q_SLOTS:
                                                          QStringLiteral("Input/output error"));
         QVERIFY2(text.contains(QStringLiteral("/dev/ttyUSB3")), qPrintable(text));
         QVERIFY2(text.contains(mustSay), qPrintable(text));
+    }
+
+    // With the Japanese module loaded, the port speaks Japanese too.
+    void portErrorInJapanese()
+    {
+        const QString dir = QStringLiteral(TORVANE_BIN_DIR "/");
+        QVERIFY(Catalogue::instance().loadModule(
+            dir + Catalogue::moduleFileName(QStringLiteral("Torvane_J_Resource"))));
+        const QString text = SerialPortIo::describeError(
+            QStringLiteral("/dev/ttyUSB3"), QSerialPort::ResourceError, QStringLiteral("EIO"));
+        QVERIFY(Catalogue::instance().loadModule(
+            dir + Catalogue::moduleFileName(QStringLiteral("Torvane_E_Resource"))));
+        QCOMPARE(text, QStringLiteral("ﾎﾟｰﾄ /dev/ttyUSB3 が動作しなくなりました (EIO)。ｹｰﾌﾞﾙまたは"
+                                      "USBｱﾀﾞﾌﾟﾀを確認してください。ﾃﾞﾊﾞｲｽが戻ると通信を再開します。"));
     }
 
     void openErrorNamesDevice()

@@ -3,6 +3,7 @@
 #include "params/parametertransfer.h"
 #include "resources/catalogue.h"
 #include "scriptedprompt.h"
+#include "support/smalldisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -283,7 +284,9 @@ private Q_SLOTS:
         writeBytes(file, "an earlier upload\r\n");
         QVERIFY(drive().addFault(fault) != 0);
         QCOMPARE(upload(file), Outcome::Failed);
-        QCOMPARE(lastMessage(), reason + QStringLiteral("\n\nDeleting ") + file + u'.');
+        QCOMPARE(lastMessage(), reason +
+                                    QStringLiteral("\n\nThe upload failed; the earlier file ") +
+                                    file + QStringLiteral(" is unchanged."));
         QCOMPARE(m_prompt->messages.size(), 1);
         QCOMPARE(fileBytes(file), QByteArray("an earlier upload\r\n"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
@@ -308,6 +311,25 @@ private Q_SLOTS:
         QCOMPARE(lastMessage(),
                  file + QStringLiteral("\nFile does not exist or illegal file name."));
         QVERIFY(m_bench->received().isEmpty());
+    }
+
+    // A folder that exists but takes no temporary file is named as such.
+    void uploadIntoReadOnlyFolder()
+    {
+        SmallDisk disk(64 * 1024);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.skipReason()));
+        const QString file = disk.filePath(QStringLiteral("a.prm"));
+        writeBytes(file, "earlier\r\n");
+        if (!disk.makeReadOnly())
+            QSKIP("the small disk cannot be made read-only here");
+        QCOMPARE(upload(file), Outcome::Failed);
+        QCOMPARE(lastMessage(), file +
+                                    QStringLiteral("\nNo temporary file can be created in the "
+                                                   "folder ") +
+                                    disk.path() + u'.');
+        QVERIFY(m_bench->received().isEmpty());
+        QCOMPARE(fileBytes(file), QByteArray("earlier\r\n"));
     }
 
     void uploadCancelled()

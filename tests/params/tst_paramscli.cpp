@@ -1,4 +1,5 @@
 #include "params/parameterfile.h"
+#include "support/smalldisk.h"
 
 #include <QFile>
 #include <QProcess>
@@ -217,8 +218,36 @@ private Q_SLOTS:
         const Result result =
             cli({QStringLiteral("params"), QStringLiteral("upload"), path("a.prm")});
         QCOMPARE(result.exitCode, 1);
-        QCOMPARE(result.err, "Timeout error.\n\nDeleting " + path("a.prm").toLocal8Bit() + ".\n");
+        QCOMPARE(result.err, "Timeout error.\n\nThe upload failed; the earlier file " +
+                                 path("a.prm").toLocal8Bit() + " is unchanged.\n");
         QCOMPARE(fileBytes("a.prm"), QByteArray("earlier\r\n"));
+    }
+
+    // A full disk is a failed upload: exit 1, the earlier file as it was and
+    // no temporary left beside it.
+    void uploadOntoFullDisk()
+    {
+        SmallDisk disk(64 * 1024);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.skipReason()));
+        const QString file = disk.filePath(QStringLiteral("a.prm"));
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier\r\n");
+        earlier.close();
+        disk.fill();
+        const Result result = cli({QStringLiteral("params"), QStringLiteral("upload"), file});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.startsWith(file.toLocal8Bit() + "\nThe file could not be written: "),
+                 result.err.constData());
+        QVERIFY2(result.err.endsWith("\n\nThe upload failed; the earlier file " +
+                                     file.toLocal8Bit() + " is unchanged.\n"),
+                 result.err.constData());
+        QVERIFY(result.out.isEmpty());
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("earlier\r\n"));
+        QCOMPARE(disk.files(), QStringList{QStringLiteral("a.prm")});
     }
 
     // A name without a suffix gets ".prm", as the file dialog gives it.

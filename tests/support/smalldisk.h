@@ -46,6 +46,13 @@ public:
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
+    // Remounts the disk read-only: no file can be created or changed on it.
+    bool makeReadOnly() const
+    {
+        return m_mounted && QProcess::execute(QStringLiteral("mount"),
+                                              {QStringLiteral("-o"), QStringLiteral("remount,ro"),
+                                               m_dir.path()}) == 0;
+    }
     // Fills the disk, leaving about `leave` bytes free.
     void fill(qint64 leave = 0) const
     {

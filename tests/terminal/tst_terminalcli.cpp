@@ -43,6 +43,25 @@ private Q_SLOTS:
         QVERIFY2(r.err.startsWith("-> !#300\n <- !R1D PosCommand:0"), r.err.constData());
     }
 
+    // --trace shows control bytes as escapes; an overlong line is refused
+    // with a message and the next line still goes out.
+    void traceAndOverlongLine()
+    {
+        DriveSimProcess sim;
+        QByteArray input = QByteArray("@4\x00" "4\\\n", 6);
+        input += QByteArray(5000, 'A') + "\n@44\n";
+        const CliResult r = runCli({QStringLiteral("--port"), sim.path(), QStringLiteral("--trace"),
+                                    QStringLiteral("terminal")},
+                                   input);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.startsWith("-> @4\\x004\\\\\n"), r.err.constData());
+        QVERIFY2(r.err.contains("\nThe command line is longer than 4096 bytes and was not sent.\n"),
+                 r.err.constData());
+        QVERIFY(r.err.contains("\n-> @44\n <- R5Z "));
+        QVERIFY(!r.err.contains("AAAA"));
+        QVERIFY2(r.out.contains("R5Z "), r.out.constData());
+    }
+
     void emptyInputEndsAtOnce()
     {
         DriveSimProcess sim;

@@ -62,6 +62,48 @@ QString plain(const QPlainTextEdit *edit)
     return edit->toPlainText();
 }
 
+// A feature window that polls the drive as the status windows do: the next
+// poll follows each reply or time-out.
+class PollingFeature : public QDialog, public LinkOwner
+{
+public:
+    QByteArrayList replies;
+    int timeouts = 0;
+
+    explicit PollingFeature(DriveLink &link)
+        : m_link(link)
+    {
+        m_next.setSingleShot(true);
+        m_next.setInterval(10);
+        connect(&m_next, &QTimer::timeout, this, [this] { m_link.send("@44", true, 200); });
+    }
+    void start()
+    {
+        m_link.pushOwner(this);
+        m_next.start();
+    }
+    void stop()
+    {
+        m_next.stop();
+        m_link.disarmTimer();
+        m_link.popOwner();
+    }
+    void onLinkReply(const QByteArray &line) override
+    {
+        replies.append(line);
+        m_next.start();
+    }
+    void onLinkTimeout() override
+    {
+        ++timeouts;
+        m_next.start();
+    }
+
+private:
+    DriveLink &m_link;
+    QTimer m_next;
+};
+
 } // namespace
 
 class TestTerminalWindows : public QObject
@@ -100,6 +142,16 @@ private Q_SLOTS:
         QCOMPARE(w.input()->text(), QStringLiteral("@44"));
         QTest::keyClick(w.input(), Qt::Key_Down);
         QVERIFY(w.input()->text().isEmpty());
+        // ... wherever the focus is in the window, ahead of the arrows' own use.
+        for (QWidget *focus :
+             {static_cast<QWidget *>(w.button(1052)), static_cast<QWidget *>(w.button(1325)),
+              static_cast<QWidget *>(w.output())}) {
+            QTest::keyClick(focus, Qt::Key_Up);
+            QCOMPARE(w.input()->text(), QStringLiteral("@44"));
+            QTest::keyClick(focus, Qt::Key_Down);
+            QVERIFY(w.input()->text().isEmpty());
+        }
+        QVERIFY(w.button(1322)->isChecked());
         w.button(1051)->click();
         QCOMPARE(w.input()->text(), QStringLiteral("@44"));
         w.input()->clear();
@@ -276,6 +328,35 @@ private Q_SLOTS:
 
         SimpleTerminalWindow other(m_bench->link, &feature, 262);
         QCOMPARE(other.windowTitle(), QStringLiteral("Terminal (Simple)"));
+    }
+
+    void simpleTerminalLeavesTheFeatureItsLink()
+    {
+        PollingFeature feature(m_bench->link);
+        feature.show();
+        feature.start();
+        SimpleTerminalWindow simple(m_bench->link, &feature);
+        simple.openBeside();
+        QCOMPARE(m_bench->link.owner(), static_cast<LinkOwner *>(&feature));
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClicks(simple.input(), QStringLiteral("#300"));
+            QTest::keyClick(simple.input(), Qt::Key_Return);
+            QTRY_COMPARE(plain(simple.output()).count(QStringLiteral("R1D PosCommand:0")), i + 1);
+        }
+        QTRY_VERIFY(feature.replies.size() >= 5);
+        for (const QByteArray &reply : std::as_const(feature.replies))
+            QVERIFY(!reply.startsWith('!'));
+        QVERIFY(!plain(simple.output()).contains(QStringLiteral("R5Z")));
+
+        // The feature's missing replies are its own time-outs, terminal open or not.
+        QVERIFY(m_bench->drive->addFault(QStringLiteral("match=^@44$,count=2,drop")) > 0);
+        const int before = int(feature.replies.size());
+        QTRY_COMPARE_WITH_TIMEOUT(feature.timeouts, 2, 3000);
+        QTRY_VERIFY(feature.replies.size() > before);
+        simple.close();
+        QCOMPARE(m_bench->link.owner(), static_cast<LinkOwner *>(&feature));
+        QVERIFY(!m_bench->link.tap());
+        feature.stop();
     }
 
     void pulseDialogReadsAndSets()
