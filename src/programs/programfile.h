@@ -56,4 +56,11 @@ std::optional<Fault> firstFault(const Content &content);
 // The file's bytes: the option line, then each line, CR LF after each.
 QByteArray compose(const QByteArray &option, const QByteArrayList &lines);
 
+enum class SaveFailure { None, LineTooLong, WriteFailed };
+// The editor's Save: every line is checked before the file is touched (a
+// line over 80 characters leaves any earlier file as it was, *badLine its
+// 0-based index), then the file is written whole through SafeFileWriter.
+SaveFailure save(const QString &path, const QByteArray &option, const QByteArrayList &lines,
+                 int *badLine = nullptr);
+
 } // namespace ProgramFile

@@ -139,9 +139,12 @@ void ProgramTransfer::onLinkReply(const QByteArray &line)
     Q_EMIT lampToggled();
     switch (m_operation) {
     case SingleDownload:
-        // The monitor's status polls may still be answered: not ours.
-        if (line.startsWith("!R3H"))
+        // The monitor's status polls may still be answered: not ours. The
+        // reply to our own line is still owed, with its time-out.
+        if (line.startsWith("!R3H")) {
+            m_link.armTimer(DriveLink::DefaultTimeoutMs);
             return;
+        }
         if (!registerReply(line))
             fail(text(130) + lineBreak + DriveText::decode(line));
         return;
