@@ -15,8 +15,9 @@
 // text from its eighth character on) and lines of any length, LF or CR LF.
 namespace ProgramFile {
 
-// A file larger than this is no program file: the drive holds 1024 blocks.
-constexpr qint64 MaxFileBytes = 1024 * 1024;
+// A file larger than this is no program file: the drive holds 1024 blocks
+// of at most 80 characters, a batch holds up to 100 such files.
+constexpr qint64 MaxFileBytes = 256 * 1024;
 
 struct Content
 {

@@ -122,6 +122,31 @@ private Q_SLOTS:
                                  "B" + QByteArray(29, ' ') + after.mid(2), "", "END"}));
     }
 
+    // A registration that breaks off mid-way is closed on the drive, so that
+    // the next one is not taken as program text.
+    void brokenRegistration_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("time-out") << "match=^ACC,drop"
+                                  << "Timeout error.";
+        QTest::newRow("garbled") << "match=^ACC,replace=R?X"
+                                 << "Abort download.\nR?X";
+    }
+    void brokenRegistration()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        QVERIFY(m_bench->drive->addFault(fault));
+        QCOMPARE(run([&] { m_transfer->download(20); }, {goldenPath("progs03.prg")}),
+                 Outcome::Failed);
+        QCOMPARE(lastMessage(), message);
+        QCOMPARE(m_bench->received().last(), QByteArray("@98"));
+        QCOMPARE(run([&] { m_transfer->download(21); }, {goldenPath("progs12.prg")}),
+                 Outcome::Succeeded);
+        QCOMPARE(state().programs().keys(), (QList<int>{3, 12, 21, 95}));
+    }
+
     // A monitor's late status reply during a download is not the drive's
     // answer to a program line.
     void statusReplyIgnored()
