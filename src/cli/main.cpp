@@ -30,6 +30,10 @@ int main(int argc, char *argv[])
                        "  send LINE   send one command line and print the reply line\n"
                        "  params upload FILE | params download FILE [--yes]\n"
                        "              move the parameter set between the drive and a file\n"
+                       "  programs list | programs upload N F.prg | programs delete N\n"
+                       "  programs download N F.prg | programs batch-upload F.whp\n"
+                       "  programs batch-download F.whp   [--yes]\n"
+                       "              move the drive's programs to and from files\n"
                        "  reset-com   reset the drive's communication\n"
                        "  terminal    type command lines, read the replies (stdin/stdout)\n"
                        "  monitor PARAM...  watch parameters once a second until interrupted\n"
@@ -38,10 +42,11 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(QStringLiteral("verb"),
-                                 QStringLiteral("info | send | params | reset-com | terminal | "
-                                                "monitor"));
+                                 QStringLiteral("info | send | params | programs | reset-com | "
+                                                "terminal | monitor | scope"));
     const QCommandLineOption yes(QStringLiteral("yes"),
-                                 QStringLiteral("Answer the download's safety question with OK."));
+                                 QStringLiteral("Answer the download's safety question, a program "
+                                                "overwrite or the batch question with OK/Yes."));
     parser.addOption(yes);
     addScopeOptions(parser);
     if (!parser.parse(QCoreApplication::arguments()))
@@ -68,6 +73,8 @@ int main(int argc, char *argv[])
         run = runMonitorVerb;
     else if (verb == QLatin1String("scope"))
         run = runScopeVerb;
+    else if (verb == QLatin1String("programs"))
+        run = runProgramsVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

@@ -1,5 +1,7 @@
 #include "programfile.h"
 
+#include "app/safefilewriter.h"
+
 #include <QFile>
 
 namespace ProgramFile {
@@ -112,6 +114,20 @@ QByteArray compose(const QByteArray &option, const QByteArrayList &lines)
     for (const QByteArray &line : lines)
         bytes += line + "\r\n";
     return bytes;
+}
+
+SaveFailure save(const QString &path, const QByteArray &option, const QByteArrayList &lines,
+                 int *badLine)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).size() > ProgramText::MaxLineLength) {
+            if (badLine)
+                *badLine = int(i);
+            return SaveFailure::LineTooLong;
+        }
+    }
+    return SafeFileWriter::writeWhole(path, compose(option, lines)) ? SaveFailure::None
+                                                                    : SaveFailure::WriteFailed;
 }
 
 } // namespace ProgramFile

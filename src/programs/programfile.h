@@ -15,8 +15,9 @@
 // text from its eighth character on) and lines of any length, LF or CR LF.
 namespace ProgramFile {
 
-// A file larger than this is no program file: the drive holds 1024 blocks.
-constexpr qint64 MaxFileBytes = 1024 * 1024;
+// A file larger than this is no program file: the drive holds 1024 blocks
+// of at most 80 characters, a batch holds up to 100 such files.
+constexpr qint64 MaxFileBytes = 256 * 1024;
 
 struct Content
 {
@@ -55,5 +56,12 @@ std::optional<Fault> firstFault(const Content &content);
 
 // The file's bytes: the option line, then each line, CR LF after each.
 QByteArray compose(const QByteArray &option, const QByteArrayList &lines);
+
+enum class SaveFailure { None, LineTooLong, WriteFailed };
+// The editor's Save: every line is checked before the file is touched (a
+// line over 80 characters leaves any earlier file as it was, *badLine its
+// 0-based index), then the file is written whole through SafeFileWriter.
+SaveFailure save(const QString &path, const QByteArray &option, const QByteArrayList &lines,
+                 int *badLine = nullptr);
 
 } // namespace ProgramFile

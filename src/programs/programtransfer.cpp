@@ -63,6 +63,7 @@ QString ProgramTransfer::batchFilter()
 void ProgramTransfer::begin(Operation operation)
 {
     m_operation = operation;
+    m_closingAfterFailure = false;
     m_busy = true;
     Q_EMIT busyChanged(true);
 }
@@ -137,23 +138,31 @@ void ProgramTransfer::onLinkReply(const QByteArray &line)
     if (!m_busy)
         return;
     Q_EMIT lampToggled();
+    if (m_closingAfterFailure) {
+        m_closingAfterFailure = false;
+        fail(m_failure);
+        return;
+    }
     switch (m_operation) {
     case SingleDownload:
-        // The monitor's status polls may still be answered: not ours.
-        if (line.startsWith("!R3H"))
+        // The monitor's status polls may still be answered: not ours. The
+        // reply to our own line is still owed, with its time-out.
+        if (line.startsWith("!R3H")) {
+            m_link.armTimer(DriveLink::DefaultTimeoutMs);
             return;
+        }
         if (!registerReply(line))
-            fail(text(130) + lineBreak + DriveText::decode(line));
+            failRegistration(text(130) + lineBreak + DriveText::decode(line), false);
         return;
     case Register:
         if (!registerReply(line)) {
             m_failedLine = int(m_next) - 1;
-            fail(DriveText::decode(line) + paragraph + text(115));
+            failRegistration(DriveText::decode(line) + paragraph + text(115), false);
         }
         return;
     case BatchDownload:
         if (!registerReply(line))
-            fail(text(173) + lineBreak + DriveText::decode(line));
+            failRegistration(text(173) + lineBreak + DriveText::decode(line), false);
         return;
     case SingleUpload:
         if (!readReply(line))
@@ -214,6 +223,15 @@ void ProgramTransfer::onLinkTimeout()
 {
     if (!m_busy)
         return;
+    if (m_closingAfterFailure) {
+        m_closingAfterFailure = false;
+        fail(m_failure);
+        return;
+    }
+    if (isRegistering()) {
+        failRegistration(text(159), true);
+        return;
+    }
     switch (m_operation) {
     case SingleUpload:
         fail(text(159) + paragraph + format(161, {m_path}));
@@ -281,6 +299,28 @@ bool ProgramTransfer::registerReply(const QByteArray &line)
         return true;
     }
     return false;
+}
+
+bool ProgramTransfer::isRegistering() const
+{
+    return m_operation == SingleDownload || m_operation == Register || m_operation == BatchDownload;
+}
+
+void ProgramTransfer::failRegistration(const QString &message, bool timedOut)
+{
+    // Once lines are going the registration may be open (a refusal closes
+    // it, a garbled answer need not); a lost answer to @61 may have opened
+    // it. @98 is harmless when it is closed already.
+    const bool open = m_registerStep == RegisterStep::Sending ||
+                      m_registerStep == RegisterStep::Closing ||
+                      (timedOut && m_registerStep == RegisterStep::Opening);
+    if (!open) {
+        fail(message);
+        return;
+    }
+    m_closingAfterFailure = true;
+    m_failure = message;
+    send(DriveCommand::communicationReset());
 }
 
 void ProgramTransfer::sendNextLine()

@@ -114,6 +114,11 @@ private:
     bool registerReply(const QByteArray &line);
     void sendNextLine();
     void registerDone();
+    bool isRegistering() const;
+    // Ends a registration that failed; when the drive may still be taking
+    // program lines, @98 closes that first so that no later command is
+    // stored as program text.
+    void failRegistration(const QString &message, bool timedOut);
 
     void startRead(int number);
     bool readReply(const QByteArray &line);
@@ -138,6 +143,8 @@ private:
     qsizetype m_next = 0;
     bool m_refused = false;
     int m_failedLine = -1;
+    bool m_closingAfterFailure = false;
+    QString m_failure; // reported once the drive has answered the @98
 
     // Read.
     QByteArray m_readOption;
