@@ -30,6 +30,8 @@ int main(int argc, char *argv[])
                        "  send LINE   send one command line and print the reply line\n"
                        "  params upload FILE | params download FILE [--yes]\n"
                        "              move the parameter set between the drive and a file\n"
+                       "  io upload FILE | io download FILE\n"
+                       "              move the I/O configuration between the drive and a file\n"
                        "  reset-com   reset the drive's communication\n"
                        "  terminal    type command lines, read the replies (stdin/stdout)\n"
                        "  monitor PARAM...  watch parameters once a second until interrupted\n"
@@ -37,9 +39,9 @@ int main(int argc, char *argv[])
                        "              [--csv F.csv]  the monitor items; record a waveform"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("verb"),
-                                 QStringLiteral("info | send | params | reset-com | terminal | "
-                                                "monitor"));
+    parser.addPositionalArgument(
+        QStringLiteral("verb"), QStringLiteral("info | send | params | io | reset-com | terminal | "
+                                               "monitor"));
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Answer the download's safety question with OK."));
     parser.addOption(yes);
@@ -60,6 +62,8 @@ int main(int argc, char *argv[])
     Verb run = nullptr;
     if (verb == QLatin1String("params"))
         run = runParamsVerb;
+    else if (verb == QLatin1String("io"))
+        run = runIoVerb;
     else if (verb == QLatin1String("reset-com"))
         run = runResetComVerb;
     else if (verb == QLatin1String("terminal"))

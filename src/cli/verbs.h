@@ -13,5 +13,6 @@ int runParamsVerb(CliSession &session, const QStringList &args);   // params upl
 int runResetComVerb(CliSession &session, const QStringList &args); // reset-com
 int runTerminalVerb(CliSession &session, const QStringList &args); // terminal
 int runMonitorVerb(CliSession &session, const QStringList &args);  // monitor PARAM...
+int runIoVerb(CliSession &session, const QStringList &args);       // io upload|download
 int runScopeVerb(CliSession &session, const QStringList &args);    // scope items|capture
 void addScopeOptions(QCommandLineParser &parser);
