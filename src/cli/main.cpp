@@ -34,6 +34,8 @@ int main(int argc, char *argv[])
                        "  programs download N F.prg | programs batch-upload F.whp\n"
                        "  programs batch-download F.whp   [--yes]\n"
                        "              move the drive's programs to and from files\n"
+                       "  io upload FILE | io download FILE\n"
+                       "              move the I/O configuration between the drive and a file\n"
                        "  reset-com   reset the drive's communication\n"
                        "  terminal    type command lines, read the replies (stdin/stdout)\n"
                        "  monitor PARAM...  watch parameters once a second until interrupted\n"
@@ -42,7 +44,7 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(QStringLiteral("verb"),
-                                 QStringLiteral("info | send | params | programs | reset-com | "
+                                 QStringLiteral("info | send | params | programs | io | reset-com | "
                                                 "terminal | monitor | scope"));
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Answer the download's safety question, a program "
@@ -65,6 +67,8 @@ int main(int argc, char *argv[])
     Verb run = nullptr;
     if (verb == QLatin1String("params"))
         run = runParamsVerb;
+    else if (verb == QLatin1String("io"))
+        run = runIoVerb;
     else if (verb == QLatin1String("reset-com"))
         run = runResetComVerb;
     else if (verb == QLatin1String("terminal"))

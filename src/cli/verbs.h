@@ -14,5 +14,6 @@ int runResetComVerb(CliSession &session, const QStringList &args); // reset-com
 int runTerminalVerb(CliSession &session, const QStringList &args); // terminal
 int runMonitorVerb(CliSession &session, const QStringList &args);  // monitor PARAM...
 int runProgramsVerb(CliSession &session, const QStringList &args); // programs list|upload|...
+int runIoVerb(CliSession &session, const QStringList &args);       // io upload|download
 int runScopeVerb(CliSession &session, const QStringList &args);    // scope items|capture
 void addScopeOptions(QCommandLineParser &parser);

@@ -20,6 +20,7 @@ bool applyOne(VirtualDrive &drive, const QString &name)
         drive.setProfile(VirtualDrive::Profile::Demo);
         s.axisWander = true;
         s.conditionCycleMs = 300000;
+        s.io.inputCycleMs = 1000;
     } else if (name == u"empty") {
         for (int n = 600; n < 800; ++n)
             s.items.force(n, 0);
@@ -55,6 +56,15 @@ bool applyOne(VirtualDrive &drive, const QString &name)
         }
         for (int n : auxiliary)
             s.items.remove(n);
+    } else if (name == u"io12x8") {
+        s.io.inputCount = 12;
+        s.io.outputCount = 8;
+    } else if (name == u"io40") {
+        s.io.inputCount = 40;
+        s.io.outputCount = 24;
+    } else if (name == u"io256") {
+        s.io.inputCount = 256;
+        s.io.outputCount = 256;
     } else if (name == u"big_params") {
         for (int n = 1000; n < 1740; ++n) {
             SimItem item;
@@ -109,5 +119,6 @@ QStringList DrivePresets::names()
             QStringLiteral("no_abs"),      QStringLiteral("plc"),      QStringLiteral("ifb100"),
             QStringLiteral("alarm"),       QStringLiteral("station3"), QStringLiteral("no_params"),
             QStringLiteral("empty_group"), QStringLiteral("compact"),  QStringLiteral("big_params"),
-            QStringLiteral("big_items")};
+            QStringLiteral("big_items"),   QStringLiteral("io12x8"),   QStringLiteral("io40"),
+            QStringLiteral("io256")};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/iofamily.h"
 #include "sim/itemstore.h"
 
 #include <QByteArray>
@@ -101,6 +102,9 @@ public:
     // With a non-zero period an error (E31, a twentieth of the period) and an
     // alarm (A13, a fiftieth) come and go on their own.
     int conditionCycleMs = 0;
+
+    // --- Discrete I/O -------------------------------------------------------
+    DiscreteIo io;
 
     // --- Help texts --------------------------------------------------------
     int helpPageLines = 10;

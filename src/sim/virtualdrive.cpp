@@ -2,6 +2,7 @@
 
 #include "sim/drivepresets.h"
 #include "sim/helpfamily.h"
+#include "sim/iofamily.h"
 #include "sim/loggingfamily.h"
 #include "sim/parameterfamily.h"
 #include "sim/programfamily.h"
@@ -43,6 +44,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<StatusFamily>());
     m_families.push_back(std::make_unique<LoggingFamily>());
     m_families.push_back(std::make_unique<ProgramFamily>());
+    m_families.push_back(std::make_unique<IoFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -742,7 +744,9 @@ QStringList VirtualDrive::knobNames()
             QStringLiteral("inject_alarm"),
             QStringLiteral("clear_conditions"),
             QStringLiteral("set_item"),
-            QStringLiteral("force_item")};
+            QStringLiteral("force_item"),
+            QStringLiteral("io_busy_count"),
+            QStringLiteral("io_counts")};
 }
 
 bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *error)
@@ -923,6 +927,19 @@ bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *e
         }
         if (!setItem(int(*n), *v))
             return fail(QStringLiteral("value out of range or item read-only"));
+        return true;
+    }
+    if (name == u"io_busy_count")
+        return number(0, 1000, [&](qint64 v) { s.io.busyCount = int(v); });
+    if (name == u"io_counts") {
+        // "INPUTS:OUTPUTS", each 0-512.
+        const QList<QByteArray> parts = value.toLatin1().split(':');
+        const auto in = SimText::parseDecimal(parts.value(0), 0, DiscreteIo::MaxCount);
+        const auto out = SimText::parseDecimal(parts.value(1), 0, DiscreteIo::MaxCount);
+        if (parts.size() != 2 || !in || !out)
+            return fail(QStringLiteral("expected INPUTS:OUTPUTS, each 0 to 512"));
+        s.io.inputCount = int(*in);
+        s.io.outputCount = int(*out);
         return true;
     }
     return fail(QStringLiteral("unknown knob (known: %1)").arg(knobNames().join(u", ")));
