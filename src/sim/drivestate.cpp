@@ -1,5 +1,7 @@
 #include "sim/drivestate.h"
 
+#include "sim/operatefamily.h"
+
 #include <QtMath>
 
 #include <cmath>
@@ -125,6 +127,8 @@ QByteArray DriveState::label(const SimItem &item) const
 
 qint64 DriveState::commandedPosition() const
 {
+    if (motion.running())
+        return motion.position(now);
     if (!axisWander || wanderPeriodMs <= 0)
         return position;
     return position + roundAway(double(wanderAmplitude) *
@@ -133,6 +137,8 @@ qint64 DriveState::commandedPosition() const
 
 qint64 DriveState::commandedVelocity() const
 {
+    if (motion.running())
+        return motion.velocity(now);
     if (!axisWander || wanderPeriodMs <= 0)
         return 0;
     const double omega = 2 * M_PI / wanderPeriodMs; // per ms
@@ -149,7 +155,7 @@ qint64 DriveState::actualPosition() const
 
 bool DriveState::moving() const
 {
-    return commandedVelocity() != 0;
+    return motion.running() || commandedVelocity() != 0;
 }
 
 quint32 DriveState::statusWord() const
@@ -159,10 +165,14 @@ quint32 DriveState::statusWord() const
         word |= 0x1;
     if (servoReady && alarms.isEmpty())
         word |= 0x2;
+    if (motion.running() && motion.driveMode)
+        word |= 0x4;
     if (moving())
         word |= 0x8;
     else
         word |= 0x10; // in position: at rest, deviation within #8
+    if (testMode)
+        word |= 0x20;
     if (!errors.isEmpty())
         word |= 0x10000;
     if (!alarms.isEmpty())
@@ -270,6 +280,7 @@ void DriveState::raise(const DriveCondition &condition)
 void DriveState::update(qint64 nowMs)
 {
     now = nowMs;
+    OperateFamily::advance(*this);
     if (conditionCycleMs <= 0) {
         m_cyclePhase = -1;
         return;
@@ -302,6 +313,10 @@ void DriveState::update(qint64 nowMs)
 void DriveState::restartReset()
 {
     transfer = Transfer::Closed;
+    position = commandedPosition();
+    motion = {};
+    driveMode = 0;
+    testMode = false;
     programNumber = 0;
     blockNumber = 0;
     errors.removeIf([](const DriveCondition &c) { return !c.persistent; });
