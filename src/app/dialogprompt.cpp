@@ -17,6 +17,11 @@ void DialogPrompt::message(const QString &text)
     QMessageBox::information(m_parent, title(), text);
 }
 
+void DialogPrompt::captionedMessage(const QString &caption, const QString &text)
+{
+    QMessageBox::information(m_parent, caption, text);
+}
+
 bool DialogPrompt::askOkCancel(const QString &text)
 {
     return QMessageBox::question(m_parent, title(), text, QMessageBox::Ok | QMessageBox::Cancel,

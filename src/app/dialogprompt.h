@@ -14,6 +14,7 @@ public:
     {}
 
     void message(const QString &text) override;
+    void captionedMessage(const QString &caption, const QString &text) override;
     bool askOkCancel(const QString &text) override;
     bool askYesNo(const QString &text) override;
     QString chooseFile(const FileRequest &request) override;

@@ -3,6 +3,7 @@
 #include "io/iofeature.h"
 #include "link/terminalfeature.h"
 #include "mainmenuwindow.h"
+#include "operate/operatefeature.h"
 #include "params/parameterfeature.h"
 
 void registerFeatures(MainMenuWindow &window)
@@ -10,4 +11,5 @@ void registerFeatures(MainMenuWindow &window)
     registerParameterFeatures(window);
     registerTerminalFeatures(window);
     registerIoFeatures(window);
+    registerOperateFeatures(window);
 }

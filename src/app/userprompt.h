@@ -11,6 +11,13 @@ public:
 
     // A message with an OK button.
     virtual void message(const QString &text) = 0;
+    // A message under a caption of its own ("Confirm.") instead of the
+    // window's title.
+    virtual void captionedMessage(const QString &caption, const QString &text)
+    {
+        Q_UNUSED(caption);
+        message(text);
+    }
     // OK/Cancel; true for OK.
     virtual bool askOkCancel(const QString &text) = 0;
     // Yes/No; true for Yes.

@@ -1,5 +1,7 @@
 #include "sim/drivestate.h"
 
+#include "sim/operatefamily.h"
+
 #include <QtMath>
 
 #include <cmath>
@@ -134,6 +136,8 @@ QByteArray DriveState::label(const SimItem &item) const
 
 qint64 DriveState::commandedPosition() const
 {
+    if (motion.running())
+        return motion.position(now);
     if (!axisWander || wanderPeriodMs <= 0)
         return position;
     return position + roundAway(double(wanderAmplitude) *
@@ -142,6 +146,8 @@ qint64 DriveState::commandedPosition() const
 
 qint64 DriveState::commandedVelocity() const
 {
+    if (motion.running())
+        return motion.velocity(now);
     if (!axisWander || wanderPeriodMs <= 0)
         return 0;
     const double omega = 2 * M_PI / wanderPeriodMs; // per ms
@@ -158,7 +164,7 @@ qint64 DriveState::actualPosition() const
 
 bool DriveState::moving() const
 {
-    return commandedVelocity() != 0;
+    return motion.running() || commandedVelocity() != 0;
 }
 
 quint32 DriveState::statusWord() const
@@ -168,10 +174,14 @@ quint32 DriveState::statusWord() const
         word |= 0x1;
     if (servoReady && alarms.isEmpty())
         word |= 0x2;
+    if (motion.running() && motion.driveMode)
+        word |= 0x4;
     if (moving())
         word |= 0x8;
     else
         word |= 0x10; // in position: at rest, deviation within #8
+    if (testMode)
+        word |= 0x20;
     if (!errors.isEmpty())
         word |= 0x10000;
     if (!alarms.isEmpty())
@@ -288,6 +298,7 @@ void DriveState::update(qint64 nowMs)
     while (m_run.active && m_run.wait == ProgramRun::Wait::None &&
            nowMs >= m_run.blockStartedAt + BlockMs)
         finishBlock(m_run.blockStartedAt + BlockMs);
+    OperateFamily::advance(*this);
     if (conditionCycleMs <= 0) {
         m_cyclePhase = -1;
         return;
@@ -321,6 +332,10 @@ void DriveState::restartReset()
 {
     transfer = Transfer::Closed;
     stopRun();
+    position = commandedPosition();
+    motion = {};
+    driveMode = 0;
+    testMode = false;
     programNumber = 0;
     blockNumber = 0;
     errors.removeIf([](const DriveCondition &c) { return !c.persistent; });

@@ -45,6 +45,24 @@ struct ProgramRun
     Wait wait = Wait::None;
     bool stopAfterBlock = false; // @2 while a block runs
     qint64 blockStartedAt = 0;
+// A test-operation motion: a timed segment from `from` to `to` (homing,
+// signal search, index moves, the reference run), a jog at a signed speed
+// until stopped, or the oscillation of auto tuning around `from`.
+struct AxisMotion
+{
+    enum class Kind { None, Segment, Jog, Tuning };
+
+    Kind kind = Kind::None;
+    bool driveMode = false; // a drive-mode operation (status bit 2)
+    qint64 from = 0;
+    qint64 to = 0;
+    qint64 startMs = 0;
+    qint64 durationMs = 0;
+    qint64 jogSpeed = 0; // pulses/s, signed
+
+    bool running() const { return kind != Kind::None; }
+    qint64 position(qint64 nowMs) const;
+    qint64 velocity(qint64 nowMs) const; // pulses/s
 };
 
 // An active error or alarm as @50 lists it.
@@ -163,6 +181,12 @@ public:
     // Bits ORed into the status word (test steering).
     quint32 statusForce = 0;
     qint64 now = 0; // drive clock in ms, set before every command
+    // Test operation: the selected drive mode (@43:), test mode (@3:0 / @2)
+    // and the running motion.
+    int driveMode = 0;
+    bool testMode = false;
+    AxisMotion motion;
+    bool shortTestRecord = false; // @87 blocks lack their last value
 
     // --- Derived ---------------------------------------------------------
     QByteArray identificationReply() const; // @44

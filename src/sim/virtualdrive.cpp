@@ -4,6 +4,7 @@
 #include "sim/helpfamily.h"
 #include "sim/iofamily.h"
 #include "sim/loggingfamily.h"
+#include "sim/operatefamily.h"
 #include "sim/parameterfamily.h"
 #include "sim/programfamily.h"
 #include "sim/simtext.h"
@@ -45,6 +46,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<LoggingFamily>());
     m_families.push_back(std::make_unique<ProgramFamily>());
     m_families.push_back(std::make_unique<IoFamily>());
+    m_families.push_back(std::make_unique<OperateFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -720,6 +722,7 @@ QStringList VirtualDrive::knobNames()
             QStringLiteral("reply_to_restart"),
             QStringLiteral("boot_banner"),
             QStringLiteral("direct_write_ack"),
+            QStringLiteral("trs_value_count"),
             QStringLiteral("help_page_lines"),
             QStringLiteral("help_long_page"),
             QStringLiteral("help_long_page_lines"),
@@ -853,6 +856,10 @@ bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *e
         return flag(s.plcMode);
     if (name == u"servo_ready")
         return flag(s.servoReady);
+    if (name == u"trs_value_count") {
+        s.shortTestRecord = value == u"short";
+        return true;
+    }
     if (name == u"autotune_available")
         return flag(s.autotuneAvailable);
     if (name == u"axis_wander")
