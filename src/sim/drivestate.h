@@ -45,6 +45,8 @@ struct ProgramRun
     Wait wait = Wait::None;
     bool stopAfterBlock = false; // @2 while a block runs
     qint64 blockStartedAt = 0;
+};
+
 // A test-operation motion: a timed segment from `from` to `to` (homing,
 // signal search, index moves, the reference run), a jog at a signed speed
 // until stopped, or the oscillation of auto tuning around `from`.
