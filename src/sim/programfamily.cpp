@@ -91,18 +91,12 @@ bool ProgramFamily::handle(const QByteArray &command, int depth, DriveState &sta
         *reply = SimReply::of("R00");
         return true;
     }
-    // @1 and @2 stop the program; motions, once the drive has them, stop
-    // with them.
-    if (command == "@1") {
+    // @1 and @2 stop the program here and go on to the operation family,
+    // which stops a motion with them and answers.
+    if (command == "@1")
         state.abortProgram();
-        *reply = SimReply::of("R00");
-        return true;
-    }
-    if (command == "@2") {
+    else if (command == "@2")
         state.stopProgramAfterBlock();
-        *reply = SimReply::of("R00");
-        return true;
-    }
     return false;
 }
 
