@@ -23,6 +23,7 @@ bool applyOne(VirtualDrive &drive, const QString &name)
     } else if (name == u"empty") {
         for (int n = 600; n < 800; ++n)
             s.items.force(n, 0);
+        s.clearPrograms();
     } else if (name == u"linear") {
         s.machineEntry(MachineEntry::Group::Com, 0)->value = 1;
         s.motorStringA = "LM0300-SIM";

@@ -70,6 +70,15 @@ DriveState::DriveState()
     for (int i = 0; i < 4; ++i)
         machine.append({G::Adj, 400 + i, 0, {}, adjustSeed[i]});
     items.seed();
+    // The seed programs: 3 and 12 for the tool's transfers, 95 above the
+    // numbers a batch upload takes.
+    setProgram(3, 0x0001,
+               {"'SIM demo program 3", "SPD 100", "ACC 50", "MOV 10000 'move out", "TIM 500",
+                "MOV 0 'back home", "M10", "END"});
+    setProgram(12, 0x0003,
+               {"'SIM program 12", "SPD 200", "TIM 100", "MOV 5000 'index 1", "MOV 10000 'index 2",
+                "END"});
+    setProgram(95, 0x0000, {"'SIM read-only sample", "SPD 50", "MOV 0", "END"});
 }
 
 void DriveState::seed()
@@ -167,6 +176,10 @@ quint32 DriveState::statusWord() const
         word |= 0x10000;
     if (!alarms.isEmpty())
         word |= 0x20000;
+    if (m_run.active)
+        word |= 0x4;
+    if (m_run.active && m_run.wait != ProgramRun::Wait::None)
+        word |= 0x100;
     if (autotuneAvailable && !(word & 0x4) && errors.isEmpty() && alarms.isEmpty())
         word |= 0x1000000;
     return word | statusForce;
@@ -270,6 +283,11 @@ void DriveState::raise(const DriveCondition &condition)
 void DriveState::update(qint64 nowMs)
 {
     now = nowMs;
+    // Blocks that ended since the last look, each a second after the one
+    // before, so that a late look does not stretch the program.
+    while (m_run.active && m_run.wait == ProgramRun::Wait::None &&
+           nowMs >= m_run.blockStartedAt + BlockMs)
+        finishBlock(m_run.blockStartedAt + BlockMs);
     if (conditionCycleMs <= 0) {
         m_cyclePhase = -1;
         return;
@@ -302,6 +320,7 @@ void DriveState::update(qint64 nowMs)
 void DriveState::restartReset()
 {
     transfer = Transfer::Closed;
+    stopRun();
     programNumber = 0;
     blockNumber = 0;
     errors.removeIf([](const DriveCondition &c) { return !c.persistent; });
@@ -311,4 +330,156 @@ void DriveState::restartReset()
 void DriveState::communicationReset()
 {
     transfer = Transfer::Closed;
+}
+
+// --- Programs ------------------------------------------------------------------
+
+QList<QByteArray> SimProgram::blocksOfLine(const QByteArray &line)
+{
+    const qsizetype quote = line.indexOf('\'');
+    if (quote <= 0)
+        return {line};
+    qsizetype end = quote;
+    while (end > 0 && line.at(end - 1) == ' ')
+        --end;
+    return {line.left(end) + '$', line.mid(quote)};
+}
+
+SimProgram SimProgram::fromLines(quint16 option, const QList<QByteArray> &lines)
+{
+    SimProgram program;
+    program.option = option;
+    for (const QByteArray &line : lines)
+        program.blocks += blocksOfLine(line);
+    return program;
+}
+
+const SimProgram *DriveState::program(int number) const
+{
+    const auto it = m_programs.constFind(number);
+    return it == m_programs.cend() ? nullptr : &*it;
+}
+
+void DriveState::setProgram(int number, const SimProgram &program)
+{
+    m_programs.insert(number, program);
+}
+
+bool DriveState::removeProgram(int number)
+{
+    return m_programs.remove(number) > 0;
+}
+
+int DriveState::usedBlocks() const
+{
+    int used = 0;
+    for (const SimProgram &p : m_programs)
+        used += int(p.blocks.size());
+    return used;
+}
+
+bool DriveState::stepMode() const
+{
+    const SimItem *item = items.find(82);
+    return item && item->value == 1;
+}
+
+QByteArray DriveState::startProgram(int number, int block)
+{
+    if (m_run.active) {
+        if (m_run.wait == ProgramRun::Wait::None)
+            return "ERR49";
+        answerWait();
+        return "R00";
+    }
+    const SimProgram *p = program(number);
+    if (block == 0)
+        block = 1;
+    if (!p || block < 1 || block > p->blocks.size())
+        return "ERR18";
+    if (plcMode || !servoReady || !errors.isEmpty() || !alarms.isEmpty())
+        return "ERR49";
+    m_run = ProgramRun();
+    m_run.active = true;
+    programNumber = number;
+    enterBlock(block, now);
+    return "R00";
+}
+
+void DriveState::answerWait()
+{
+    if (!m_run.active)
+        return;
+    switch (m_run.wait) {
+    case ProgramRun::Wait::None:
+        return;
+    case ProgramRun::Wait::MCode:
+        m_run.wait = ProgramRun::Wait::None;
+        finishBlock(now);
+        return;
+    case ProgramRun::Wait::Step:
+        m_run.wait = ProgramRun::Wait::None;
+        enterBlock(blockNumber, now);
+        return;
+    }
+}
+
+void DriveState::stopProgramAfterBlock()
+{
+    if (!m_run.active)
+        return;
+    if (m_run.wait != ProgramRun::Wait::None)
+        stopRun();
+    else
+        m_run.stopAfterBlock = true;
+}
+
+void DriveState::abortProgram()
+{
+    stopRun();
+}
+
+void DriveState::stopRun()
+{
+    m_run = ProgramRun();
+}
+
+void DriveState::enterBlock(int block, qint64 at)
+{
+    blockNumber = block;
+    m_run.blockStartedAt = at;
+    if (programNumber == programErrorAt && block == programErrorBlock) {
+        raise({"E40", "E40 Program execution error", false});
+        stopRun();
+        return;
+    }
+    const SimProgram *p = program(programNumber);
+    if (!p) {
+        stopRun();
+        return;
+    }
+    // "M" and digits: the block waits for the tool's M answer (@9).
+    const QByteArray text = p->blocks.value(block - 1).trimmed();
+    bool mCode = text.size() >= 2 && (text.at(0) == 'M' || text.at(0) == 'm');
+    for (qsizetype i = 1; mCode && i < text.size(); ++i)
+        mCode = text.at(i) >= '0' && text.at(i) <= '9';
+    if (mCode)
+        m_run.wait = ProgramRun::Wait::MCode;
+}
+
+void DriveState::finishBlock(qint64 at)
+{
+    const SimProgram *p = program(programNumber);
+    if (m_run.stopAfterBlock || !p || blockNumber >= p->blocks.size()) {
+        // The fields keep the last program and block.
+        stopRun();
+        return;
+    }
+    if (stepMode()) {
+        blockNumber += 1;
+        m_run.blockStartedAt = at;
+        m_run.wait = ProgramRun::Wait::Step;
+        return;
+    }
+    enterBlock(blockNumber + 1, at);
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 
 // One entry of the drive's machine parameter table (motor data). The slot of
 // a COM entry is the address that `"pr:<slot>` reads.
@@ -16,6 +17,33 @@ struct MachineEntry
     int slot = 0;
     QByteArray label; // COM entries: the label of the `"pr:` reply
     qint32 value = 0;
+};
+
+// A program as the drive stores it: its option word and its blocks. A line
+// with code and a comment is stored as two blocks, the code with "$"
+// appended and then the comment; every other line is one block.
+struct SimProgram
+{
+    quint16 option = 0;
+    QList<QByteArray> blocks;
+
+    // Splits program lines into blocks by the drive's rule.
+    static SimProgram fromLines(quint16 option, const QList<QByteArray> &lines);
+    static QList<QByteArray> blocksOfLine(const QByteArray &line);
+};
+
+// The program being executed (@3:4) and where it stands.
+struct ProgramRun
+{
+    enum class Wait {
+        None,
+        MCode, // an M-code block waits for @9; the block field shows it
+        Step,  // step mode: paused before the block the field shows
+    };
+    bool active = false;
+    Wait wait = Wait::None;
+    bool stopAfterBlock = false; // @2 while a block runs
+    qint64 blockStartedAt = 0;
 };
 
 // An active error or alarm as @50 lists it.
@@ -81,6 +109,45 @@ public:
     int helpAlmPage = 0;        // that page of @41/@42 answers ALM62 (0: none)
     int logTimeScale = 1;       // logging time runs this many times faster than the clock
 
+    // --- Programs ----------------------------------------------------------
+    // Slots 0-99, in ascending order; the drive holds programCapacity blocks
+    // in all. setProgram() replaces a program whole (no capacity check: the
+    // registration checks it, presets and tests may overfill on purpose).
+    const QMap<int, SimProgram> &programs() const { return m_programs; }
+    const SimProgram *program(int number) const;
+    void setProgram(int number, const SimProgram &program);
+    void setProgram(int number, quint16 option, const QList<QByteArray> &lines)
+    {
+        setProgram(number, SimProgram::fromLines(option, lines));
+    }
+    bool removeProgram(int number);
+    void clearPrograms() { m_programs.clear(); }
+    int usedBlocks() const;
+    int freeBlocks() const { return qMax(0, programCapacity - usedBlocks()); }
+    int programCapacity = 1024;
+    // Entering block `programErrorBlock` of program `programErrorAt` raises
+    // E40 and stops the run (-1: never).
+    int programErrorAt = -1;
+    int programErrorBlock = 0;
+    static constexpr int BlockMs = 1000; // each block takes a second
+
+    // Execution. startProgram() needs the program registered and 1 <= block
+    // <= its count (0 means 1), else "ERR18"; the general start conditions
+    // (serial operation, servo ready, no error or alarm), else "ERR49". While
+    // a run is paused it continues that run instead (arguments ignored);
+    // while one runs unpaused it is refused with "ERR49". Returns the reply.
+    QByteArray startProgram(int number, int block);
+    // @9: completes an M-code wait or runs the block a step pause waits before.
+    void answerWait();
+    // @2: stop after the current block (at once while paused).
+    void stopProgramAfterBlock();
+    // @1: stop at once. A family that answers @1 or @2 for motions calls
+    // these too, so that one command stops whatever runs.
+    void abortProgram();
+    const ProgramRun &programRun() const { return m_run; }
+    bool programRunning() const { return m_run.active; }
+    bool stepMode() const; // #82 = 1
+
     // --- Acknowledgements ----------------------------------------------------
     QByteArray directWriteAck = "R00 "; // item writes outside a write transfer
 
@@ -118,5 +185,11 @@ public:
     void communicationReset();
 
 private:
+    void enterBlock(int block, qint64 at);
+    void finishBlock(qint64 at);
+    void stopRun();
+
     int m_cyclePhase = -1;
+    QMap<int, SimProgram> m_programs;
+    ProgramRun m_run;
 };

@@ -4,6 +4,7 @@
 #include "sim/helpfamily.h"
 #include "sim/loggingfamily.h"
 #include "sim/parameterfamily.h"
+#include "sim/programfamily.h"
 #include "sim/simtext.h"
 #include "sim/statusfamily.h"
 #include "sim/systemfamily.h"
@@ -41,6 +42,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<HelpFamily>());
     m_families.push_back(std::make_unique<StatusFamily>());
     m_families.push_back(std::make_unique<LoggingFamily>());
+    m_families.push_back(std::make_unique<ProgramFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -201,8 +203,8 @@ void VirtualDrive::receive(const QByteArray &bytes)
         InLine line{m_partial, m_partialOverlong, m_pacing ? m_rxWireAt : t};
         m_partial.clear();
         m_partialOverlong = false;
-        if (SimText::trimBlanks(line.bytes).isEmpty() && !line.overlong)
-            continue; // a blank line gets no answer
+        // A blank line gets no answer, unless a registration takes it as an
+        // empty program line: processLine() decides.
         if (m_inbox.size() >= MaxQueuedLines) {
             note("input buffer full, line lost: " + line.bytes.left(40));
             continue;
@@ -356,7 +358,7 @@ void VirtualDrive::processLine(const InLine &in)
         note("not for station " + QByteArray::number(m_station));
         return;
     }
-    if (SimText::trimBlanks(line).isEmpty() && !in.overlong)
+    if (SimText::trimBlanks(line).isEmpty() && !in.overlong && !(depth == 0 && modeOpen()))
         return;
 
     const QByteArray afterTags = line.mid(depth);
@@ -574,6 +576,15 @@ SimReply VirtualDrive::dispatch(const QByteArray &afterTags, const QByteArray &c
     return SimReply::of("ERR1");
 }
 
+bool VirtualDrive::modeOpen() const
+{
+    for (const auto &family : m_families) {
+        if (family->modeOpen())
+            return true;
+    }
+    return false;
+}
+
 int VirtualDrive::latencyMs(const QByteArray &command) const
 {
     if (m_profile == Profile::Test)
@@ -725,6 +736,8 @@ QStringList VirtualDrive::knobNames()
             QStringLiteral("position"),
             QStringLiteral("condition_cycle_ms"),
             QStringLiteral("status_override"),
+            QStringLiteral("program_capacity"),
+            QStringLiteral("program_error_at"),
             QStringLiteral("inject_error"),
             QStringLiteral("inject_alarm"),
             QStringLiteral("clear_conditions"),
@@ -864,6 +877,23 @@ bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *e
                 return fail(QStringLiteral("expected bits:HEX, program:N or block:N"));
             }
         }
+        return true;
+    }
+    if (name == u"program_capacity")
+        return number(0, 65535, [&](qint64 v) { s.programCapacity = int(v); });
+    if (name == u"program_error_at") {
+        // "3,4": entering block 4 of program 3 raises E40; "none" clears it.
+        if (value == u"none" || value.isEmpty()) {
+            s.programErrorAt = -1;
+            return true;
+        }
+        const QStringList parts = value.split(u',');
+        const auto p = SimText::parseDecimal(parts.value(0).toLatin1(), 0, 99);
+        const auto b = SimText::parseDecimal(parts.value(1).toLatin1(), 1, 65535);
+        if (parts.size() != 2 || !p || !b)
+            return fail(QStringLiteral("expected PROGRAM,BLOCK or none"));
+        s.programErrorAt = int(*p);
+        s.programErrorBlock = int(*b);
         return true;
     }
     if (name == u"inject_error" || name == u"inject_alarm") {

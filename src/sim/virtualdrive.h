@@ -161,6 +161,7 @@ private:
     SimReply dispatch(const QByteArray &afterTags, const QByteArray &command, int depth,
                       bool *restart);
     int latencyMs(const QByteArray &command) const;
+    bool modeOpen() const; // a line-download mode takes untagged lines
     QByteArray prefix() const;
     void beginRestart();
     void finishRestart();
