@@ -3,9 +3,11 @@
 #include "link/terminalfeature.h"
 #include "mainmenuwindow.h"
 #include "params/parameterfeature.h"
+#include "programs/programfeature.h"
 
 void registerFeatures(MainMenuWindow &window)
 {
     registerParameterFeatures(window);
+    registerProgramFeatures(window);
     registerTerminalFeatures(window);
 }
