@@ -5,10 +5,12 @@
 #include "mainmenuwindow.h"
 #include "operate/operatefeature.h"
 #include "params/parameterfeature.h"
+#include "programs/programfeature.h"
 
 void registerFeatures(MainMenuWindow &window)
 {
     registerParameterFeatures(window);
+    registerProgramFeatures(window);
     registerTerminalFeatures(window);
     registerIoFeatures(window);
     registerOperateFeatures(window);

@@ -1,0 +1,6 @@
+#pragma once
+
+class MainMenuWindow;
+
+// The program manager behind "Program(&G)".
+void registerProgramFeatures(MainMenuWindow &window);
