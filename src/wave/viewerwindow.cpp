@@ -631,9 +631,10 @@ void ViewerWindow::placeCursor(const QPoint &pos)
             } else if (s.select == 2) {
                 s.h2Y = y;
             } else {
-                const int d = (s.h2Y - s.h1Y) / 2;
-                s.h1Y = y - d;
-                s.h2Y = y + d;
+                // Both move and keep their distance exactly, odd ones too.
+                const int distance = s.h2Y - s.h1Y;
+                s.h1Y = y - distance / 2;
+                s.h2Y = s.h1Y + distance;
             }
         }
     } else {
@@ -644,9 +645,9 @@ void ViewerWindow::placeCursor(const QPoint &pos)
             } else if (s.select == 2) {
                 s.t2X = x;
             } else {
-                const int d = (s.t2X - s.t1X) / 2;
-                s.t1X = x - d;
-                s.t2X = x + d;
+                const int distance = s.t2X - s.t1X;
+                s.t1X = x - distance / 2;
+                s.t2X = s.t1X + distance;
             }
         }
     }

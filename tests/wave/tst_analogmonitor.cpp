@@ -62,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(window->field(1119), QStringLiteral("6.55[v]/    0.5000 [rps]"));
         QCOMPARE(window->field(1122), QStringLiteral("              0.0763 [rps/v]"));
         QCOMPARE(window->field(1017), text(263));
-        QCOMPARE(window->field(1123), QStringLiteral("                5003 [pulse/v]"));
+        QCOMPARE(window->field(1123), QStringLiteral("                313 [pulse/v]"));
         QVERIFY(!window->button(1120)->isEnabled());
 
         choose(*window, 1065, 2); // position command: the 15-entry list
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(sent.mid(8, 4), (QByteArrayList{"#69=8", "#75=0", "#70=2", "#73=0"}));
         QCOMPARE(sent.size(), 20);
         QCOMPARE(bench.drive->item(73), std::optional<qint32>(0));
-        QCOMPARE(window->field(1123), QStringLiteral("              640352 [pulse/v]"));
+        QCOMPARE(window->field(1123), QStringLiteral("             640352 [pulse/v]"));
 
         choose(*window, 1065, 4);
         QCOMPARE(window->list(1066)->itemText(7), QStringLiteral("6.55[v]/   64,000 [pps]"));

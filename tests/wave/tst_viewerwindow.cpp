@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -75,8 +77,13 @@ class TestViewerWindow : public QObject
         startLog();
         QTRY_COMPARE_WITH_TIMEOUT(m_viewer->exchange().state(), State::RecordReady, 10000);
         QTRY_VERIFY(m_viewer->button(1066)->isEnabled());
+        SampleStore::instance().setCount(0);
         QTest::mouseClick(m_viewer->button(1066), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_viewer->exchange().state(), State::Idle, 10000);
+        // The drive keeps the record ready after it was read.
+        QTRY_VERIFY_WITH_TIMEOUT(SampleStore::instance().count() == 250 &&
+                                     m_viewer->exchange().state() != State::Transfer &&
+                                     m_viewer->button(1066)->isEnabled(),
+                                 10000);
     }
 
     void clickPlot(int x, int y)
@@ -88,14 +95,11 @@ class TestViewerWindow : public QObject
     void cursorsOn(int type)
     {
         CursorWindow *cursors = m_viewer->cursorWindow();
-        QTest::mouseClick(cursors->radio(type == 0 ? 1129 : 1125), Qt::LeftButton);
-        QTest::mouseClick(cursors->button(1132), Qt::LeftButton);
+        cursors->radio(type == 0 ? 1129 : 1125)->click();
+        cursors->button(1132)->click();
     }
 
-    void selectCursor(int which)
-    {
-        QTest::mouseClick(m_viewer->cursorWindow()->radio(1125 + which), Qt::LeftButton);
-    }
+    void selectCursor(int which) { m_viewer->cursorWindow()->radio(1125 + which)->click(); }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(loadModule("E")); }
@@ -140,7 +144,7 @@ private Q_SLOTS:
         for (int k : {0, 1, 250, 499, 500})
             QCOMPARE(graph->data(0, k), double(store.sample(0, 249 * k / 500)));
         QCOMPARE(graph->longName(0), QStringLiteral("#319:TestResponse"));
-        QCOMPARE(ViewerWindow::bitmapOf(m_viewer->lamp(1009)), 132);
+        QCOMPARE(ViewerWindow::bitmapOf(m_viewer->lamp(1009)), 133);
         QCOMPARE(m_viewer->button(1066)->text(), text(253));
         QVERIFY(m_viewer->button(1064)->isEnabled());
 
@@ -231,7 +235,7 @@ private Q_SLOTS:
         clickPlot(10, 3 * m_viewer->divHeight());
         QCOMPARE(m_viewer->readout(0), QStringLiteral("DH[1]      2 unit"));
         // Off: nothing is shown, clicks place nothing.
-        QTest::mouseClick(m_viewer->cursorWindow()->button(1133), Qt::LeftButton);
+        m_viewer->cursorWindow()->button(1133)->click();
         QCOMPARE(m_viewer->readout(0), QString());
     }
 
