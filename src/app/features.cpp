@@ -6,6 +6,7 @@
 #include "operate/operatefeature.h"
 #include "params/parameterfeature.h"
 #include "programs/programfeature.h"
+#include "wave/wavefeature.h"
 
 void registerFeatures(MainMenuWindow &window)
 {
@@ -14,4 +15,5 @@ void registerFeatures(MainMenuWindow &window)
     registerTerminalFeatures(window);
     registerIoFeatures(window);
     registerOperateFeatures(window);
+    registerWaveFeatures(window);
 }

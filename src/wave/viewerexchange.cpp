@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 
 QString text(int id)
@@ -27,7 +29,7 @@ const QString paragraph = QStringLiteral("\n\n");
 ViewerExchange::ViewerExchange(DriveLink &link, UserPrompt &prompt, QObject *parent)
     : QObject(parent)
     , m_link(link)
-    , m_prompt(prompt)
+    , m_prompt(&prompt)
     , m_table(MonitorItemTable::instance())
     , m_store(SampleStore::instance())
 {
@@ -61,7 +63,7 @@ void ViewerExchange::send(const QByteArray &command)
 
 void ViewerExchange::tell(const QString &message)
 {
-    m_prompt.message(message);
+    m_prompt->message(message);
 }
 
 void ViewerExchange::enableControls(bool enable)
@@ -71,7 +73,8 @@ void ViewerExchange::enableControls(bool enable)
 
 void ViewerExchange::startPoll()
 {
-    if (!m_offline && m_state != State::Closing)
+    // Not while the condition dialog is open: it stopped the poll.
+    if (!m_offline && !m_editing && m_state != State::Closing)
         m_poll.start();
 }
 
@@ -102,13 +105,15 @@ void ViewerExchange::open()
 
 void ViewerExchange::startLogging()
 {
-    if (m_outstanding && m_state != State::Logging)
-        return;
     if (m_state == State::Logging) {
         m_poll.stop();
         setState(State::Abort);
         Q_EMIT lampChanged(LampBusy);
-        send(DriveCommand::logAbort());
+        // A poll on its way is answered first; the abort follows its reply.
+        if (m_outstanding)
+            m_deferred = Deferred::Abort;
+        else
+            send(DriveCommand::logAbort());
         return;
     }
     if (m_state == State::Idle || m_state == State::RecordReady)
@@ -117,12 +122,14 @@ void ViewerExchange::startLogging()
 
 void ViewerExchange::beginConditions()
 {
+    m_editing = true;
     m_poll.stop();
     LogConditions::edited() = LogConditions::active();
 }
 
 void ViewerExchange::finishConditions(bool accepted)
 {
+    m_editing = false;
     enableControls(true);
     Q_EMIT setUpStarted();
     if (!accepted || m_offline) {
@@ -132,13 +139,20 @@ void ViewerExchange::finishConditions(bool accepted)
     LogConditions::active() = LogConditions::edited();
     Q_EMIT timeFieldChanged(
         QByteArray::number(WaveScale::msPerDiv(LogConditions::active().timeIndex)));
-    // The reply to a poll already on its way is then read as the first
-    // acknowledgement; wait for it instead.
-    if (m_outstanding)
-        return;
-    const LogConditions &c = LogConditions::active();
     setState(State::SetChannels);
     Q_EMIT lampChanged(LampBusy);
+    // The reply to a poll already on its way must not be read as the first
+    // acknowledgement: the set-up starts after it.
+    if (m_outstanding) {
+        m_deferred = Deferred::SetUp;
+        return;
+    }
+    sendChannels();
+}
+
+void ViewerExchange::sendChannels()
+{
+    const LogConditions &c = LogConditions::active();
     send(DriveCommand::logChannels(
         qint16(m_table.item(c.sourceIndex[0]).code), qint16(m_table.item(c.sourceIndex[1]).code),
         qint16(m_table.item(c.sourceIndex[2]).code), qint16(m_table.item(c.sourceIndex[3]).code)));
@@ -211,6 +225,15 @@ void ViewerExchange::onLinkReply(const QByteArray &line)
     if (!m_outstanding)
         return; // late, after a time-out or a close
     m_outstanding = false;
+    if (m_deferred != Deferred::None) {
+        // The reply to what was outstanding when a button started the next step.
+        const Deferred next = std::exchange(m_deferred, Deferred::None);
+        if (next == Deferred::Abort)
+            send(DriveCommand::logAbort());
+        else
+            sendChannels();
+        return;
+    }
     if (m_pendingReset) {
         // The reply to what was outstanding when a file was shown.
         m_pendingReset = false;
@@ -265,6 +288,7 @@ void ViewerExchange::onLinkTimeout()
         return;
     m_outstanding = false;
     m_pendingReset = false;
+    m_deferred = Deferred::None;
     if (m_state == State::Closing) {
         // The drive is gone as well; the viewer closes as it meant to.
         Q_EMIT closeRequested();

@@ -57,6 +57,7 @@ public:
     // The folder that holds "data/"; AppSettings' base directory unless set.
     void setBaseDir(const QString &dir) { m_baseDir = dir; }
     void setPollInterval(int ms) { m_poll.setInterval(ms); }
+    void setPrompt(UserPrompt &prompt) { m_prompt = &prompt; }
 
     // The viewer opened: sends #201 and goes on with the item list.
     void open();
@@ -130,6 +131,7 @@ private:
     void enableControls(bool enable);
     void startPoll();
     void poll();
+    void sendChannels();
 
     void languageReply(const QByteArray &line);
     void itemListReply(const QByteArray &line);
@@ -148,7 +150,7 @@ private:
     bool loadCache(bool quietly);
 
     DriveLink &m_link;
-    UserPrompt &m_prompt;
+    UserPrompt *m_prompt;
     MonitorItemTable &m_table;
     SampleStore &m_store;
     QTimer m_poll;
@@ -169,4 +171,7 @@ private:
     QByteArray m_lastCommand;
     QByteArrayList m_listed;
     bool m_pendingReset = false;
+    // A step a button started while a poll was still on its way.
+    enum class Deferred { None, Abort, SetUp } m_deferred = Deferred::None;
+    bool m_editing = false;
 };
