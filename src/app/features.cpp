@@ -1,5 +1,6 @@
 #include "features.h"
 
+#include "comp/tablefeature.h"
 #include "link/terminalfeature.h"
 #include "mainmenuwindow.h"
 #include "params/parameterfeature.h"
@@ -8,4 +9,5 @@ void registerFeatures(MainMenuWindow &window)
 {
     registerParameterFeatures(window);
     registerTerminalFeatures(window);
+    registerTableFeatures(window);
 }

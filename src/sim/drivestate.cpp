@@ -1,5 +1,7 @@
 #include "sim/drivestate.h"
 
+#include "sim/tablefamily.h"
+
 #include <QtMath>
 
 #include <cmath>
@@ -70,6 +72,7 @@ DriveState::DriveState()
     for (int i = 0; i < 4; ++i)
         machine.append({G::Adj, 400 + i, 0, {}, adjustSeed[i]});
     items.seed();
+    TableFamily::seed(*this);
 }
 
 void DriveState::seed()

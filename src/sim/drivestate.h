@@ -18,6 +18,14 @@ struct MachineEntry
     qint32 value = 0;
 };
 
+// A compensation table: index (type A), unequal division (type B) or
+// absolute accuracy. Only a registered table answers a read.
+struct SimTable
+{
+    bool registered = false;
+    QList<qint32> entries;
+};
+
 // An active error or alarm as @50 lists it.
 struct DriveCondition
 {
@@ -73,6 +81,11 @@ public:
     // With a non-zero period an error (E31, a twentieth of the period) and an
     // alarm (A13, a fiftieth) come and go on their own.
     int conditionCycleMs = 0;
+
+    // --- Compensation tables (seeded by the constructor) ---------------------
+    SimTable indexTables[2];    // type A, tables 0 ("A") and 1 ("B")
+    SimTable divisionTables[2]; // type B
+    SimTable accuracyTable;
 
     // --- Help texts --------------------------------------------------------
     int helpPageLines = 10;

@@ -7,6 +7,7 @@
 #include "sim/simtext.h"
 #include "sim/statusfamily.h"
 #include "sim/systemfamily.h"
+#include "sim/tablefamily.h"
 
 #include <cmath>
 
@@ -41,6 +42,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<HelpFamily>());
     m_families.push_back(std::make_unique<StatusFamily>());
     m_families.push_back(std::make_unique<LoggingFamily>());
+    m_families.push_back(std::make_unique<TableFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
