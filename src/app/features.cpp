@@ -1,6 +1,7 @@
 #include "features.h"
 
 #include "io/iofeature.h"
+#include "comp/tablefeature.h"
 #include "link/terminalfeature.h"
 #include "mainmenuwindow.h"
 #include "operate/operatefeature.h"
@@ -16,4 +17,5 @@ void registerFeatures(MainMenuWindow &window)
     registerIoFeatures(window);
     registerOperateFeatures(window);
     registerWaveFeatures(window);
+    registerTableFeatures(window);
 }

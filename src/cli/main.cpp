@@ -40,7 +40,13 @@ int main(int argc, char *argv[])
                        "  terminal    type command lines, read the replies (stdin/stdout)\n"
                        "  monitor PARAM...  watch parameters once a second until interrupted\n"
                        "  scope items | scope capture [--conditions F.cnd] --out F.gdt\n"
-                       "              [--csv F.csv]  the monitor items; record a waveform"));
+                       "              [--csv F.csv]  the monitor items; record a waveform\n"
+                       "  table upload|download idx|idp A|B FILE\n"
+                       "  table upload aac FILE | table download aac FILE [--yes]\n"
+                       "  table batch-upload FILE.whi|FILE.whb [--yes] | table batch-download FILE\n"
+                       "              move compensation tables between the drive and files\n"
+                       "  points upload FILE.csv | points download FILE.csv\n"
+                       "              the point table (registers 600-799) as CSV"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(QStringLiteral("verb"),
@@ -79,6 +85,10 @@ int main(int argc, char *argv[])
         run = runScopeVerb;
     else if (verb == QLatin1String("programs"))
         run = runProgramsVerb;
+    else if (verb == QLatin1String("table"))
+        run = runTableVerb;
+    else if (verb == QLatin1String("points"))
+        run = runPointsVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

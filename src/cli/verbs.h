@@ -17,3 +17,5 @@ int runProgramsVerb(CliSession &session, const QStringList &args); // programs l
 int runIoVerb(CliSession &session, const QStringList &args);       // io upload|download
 int runScopeVerb(CliSession &session, const QStringList &args);    // scope items|capture
 void addScopeOptions(QCommandLineParser &parser);
+int runTableVerb(CliSession &session, const QStringList &args);  // table upload|download|batch-…
+int runPointsVerb(CliSession &session, const QStringList &args); // points upload|download

@@ -1,6 +1,7 @@
 #include "sim/drivestate.h"
 
 #include "sim/operatefamily.h"
+#include "sim/tablefamily.h"
 
 #include <QtMath>
 
@@ -81,6 +82,7 @@ DriveState::DriveState()
                {"'SIM program 12", "SPD 200", "TIM 100", "MOV 5000 'index 1", "MOV 10000 'index 2",
                 "END"});
     setProgram(95, 0x0000, {"'SIM read-only sample", "SPD 50", "MOV 0", "END"});
+    TableFamily::seed(*this);
 }
 
 void DriveState::seed()

@@ -67,6 +67,14 @@ struct AxisMotion
     qint64 velocity(qint64 nowMs) const; // pulses/s
 };
 
+// A compensation table: index (type A), unequal division (type B) or
+// absolute accuracy. Only a registered table answers a read.
+struct SimTable
+{
+    bool registered = false;
+    QList<qint32> entries;
+};
+
 // An active error or alarm as @50 lists it.
 struct DriveCondition
 {
@@ -125,6 +133,10 @@ public:
 
     // --- Discrete I/O -------------------------------------------------------
     DiscreteIo io;
+    // --- Compensation tables (seeded by the constructor) ---------------------
+    SimTable indexTables[2];    // type A, tables 0 ("A") and 1 ("B")
+    SimTable divisionTables[2]; // type B
+    SimTable accuracyTable;
 
     // --- Help texts --------------------------------------------------------
     int helpPageLines = 10;

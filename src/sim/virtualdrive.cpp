@@ -10,6 +10,7 @@
 #include "sim/simtext.h"
 #include "sim/statusfamily.h"
 #include "sim/systemfamily.h"
+#include "sim/tablefamily.h"
 
 #include <cmath>
 
@@ -47,6 +48,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<ProgramFamily>());
     m_families.push_back(std::make_unique<IoFamily>());
     m_families.push_back(std::make_unique<OperateFamily>());
+    m_families.push_back(std::make_unique<TableFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);

@@ -24,6 +24,8 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QTest>
 
 using Outcome = ProgramTransfer::Outcome;
