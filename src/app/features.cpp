@@ -1,7 +1,7 @@
 #include "features.h"
 
-#include "io/iofeature.h"
 #include "comp/tablefeature.h"
+#include "io/iofeature.h"
 #include "link/terminalfeature.h"
 #include "mainmenuwindow.h"
 #include "operate/operatefeature.h"

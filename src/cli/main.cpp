@@ -23,35 +23,35 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("torvane-cli"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Talks to a servo drive over its serial line without the windows.\n\n"
-                       "Verbs:\n"
-                       "  info        the drive's start-up facts, one per line\n"
-                       "  send LINE   send one command line and print the reply line\n"
-                       "  params upload FILE | params download FILE [--yes]\n"
-                       "              move the parameter set between the drive and a file\n"
-                       "  programs list | programs upload N F.prg | programs delete N\n"
-                       "  programs download N F.prg | programs batch-upload F.whp\n"
-                       "  programs batch-download F.whp   [--yes]\n"
-                       "              move the drive's programs to and from files\n"
-                       "  io upload FILE | io download FILE\n"
-                       "              move the I/O configuration between the drive and a file\n"
-                       "  reset-com   reset the drive's communication\n"
-                       "  terminal    type command lines, read the replies (stdin/stdout)\n"
-                       "  monitor PARAM...  watch parameters once a second until interrupted\n"
-                       "  scope items | scope capture [--conditions F.cnd] --out F.gdt\n"
-                       "              [--csv F.csv]  the monitor items; record a waveform\n"
-                       "  table upload|download idx|idp A|B FILE\n"
-                       "  table upload aac FILE | table download aac FILE [--yes]\n"
-                       "  table batch-upload FILE.whi|FILE.whb [--yes] | table batch-download FILE\n"
-                       "              move compensation tables between the drive and files\n"
-                       "  points upload FILE.csv | points download FILE.csv\n"
-                       "              the point table (registers 600-799) as CSV"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Talks to a servo drive over its serial line without the windows.\n\n"
+        "Verbs:\n"
+        "  info        the drive's start-up facts, one per line\n"
+        "  send LINE   send one command line and print the reply line\n"
+        "  params upload FILE | params download FILE [--yes]\n"
+        "              move the parameter set between the drive and a file\n"
+        "  programs list | programs upload N F.prg | programs delete N\n"
+        "  programs download N F.prg | programs batch-upload F.whp\n"
+        "  programs batch-download F.whp   [--yes]\n"
+        "              move the drive's programs to and from files\n"
+        "  io upload FILE | io download FILE\n"
+        "              move the I/O configuration between the drive and a file\n"
+        "  reset-com   reset the drive's communication\n"
+        "  terminal    type command lines, read the replies (stdin/stdout)\n"
+        "  monitor PARAM...  watch parameters once a second until interrupted\n"
+        "  scope items | scope capture [--conditions F.cnd] --out F.gdt\n"
+        "              [--csv F.csv]  the monitor items; record a waveform\n"
+        "  table upload|download idx|idp A|B FILE\n"
+        "  table upload aac FILE | table download aac FILE [--yes]\n"
+        "  table batch-upload FILE.whi|FILE.whb [--yes] | table batch-download FILE\n"
+        "              move compensation tables between the drive and files\n"
+        "  points upload FILE.csv | points download FILE.csv\n"
+        "              the point table (registers 600-799) as CSV"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("verb"),
-                                 QStringLiteral("info | send | params | programs | io | reset-com | "
-                                                "terminal | monitor | scope"));
+    parser.addPositionalArgument(
+        QStringLiteral("verb"), QStringLiteral("info | send | params | programs | io | reset-com | "
+                                               "terminal | monitor | scope"));
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Answer the download's safety question, a program "
                                                 "overwrite or the batch question with OK/Yes."));

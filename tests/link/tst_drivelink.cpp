@@ -336,8 +336,9 @@ private Q_SLOTS:
             QStringLiteral("/dev/ttyUSB3"), QSerialPort::ResourceError, QStringLiteral("EIO"));
         QVERIFY(Catalogue::instance().loadModule(
             dir + Catalogue::moduleFileName(QStringLiteral("Torvane_E_Resource"))));
-        QCOMPARE(text, QStringLiteral("ﾎﾟｰﾄ /dev/ttyUSB3 が動作しなくなりました (EIO)。ｹｰﾌﾞﾙまたは"
-                                      "USBｱﾀﾞﾌﾟﾀを確認してください。ﾃﾞﾊﾞｲｽが戻ると通信を再開します。"));
+        QCOMPARE(text,
+                 QStringLiteral("ﾎﾟｰﾄ /dev/ttyUSB3 が動作しなくなりました (EIO)。ｹｰﾌﾞﾙまたは"
+                                "USBｱﾀﾞﾌﾟﾀを確認してください。ﾃﾞﾊﾞｲｽが戻ると通信を再開します。"));
     }
 
     void openErrorNamesDevice()

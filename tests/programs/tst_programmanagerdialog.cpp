@@ -16,16 +16,16 @@
 #include "support/linkbench.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QComboBox>
-#include <QRadioButton>
 #include <QTest>
 
 using Outcome = ProgramTransfer::Outcome;

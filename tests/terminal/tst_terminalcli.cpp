@@ -48,7 +48,9 @@ private Q_SLOTS:
     void traceAndOverlongLine()
     {
         DriveSimProcess sim;
-        QByteArray input = QByteArray("@4\x00" "4\\\n", 6);
+        QByteArray input = QByteArray("@4\x00"
+                                      "4\\\n",
+                                      6);
         input += QByteArray(5000, 'A') + "\n@44\n";
         const CliResult r = runCli({QStringLiteral("--port"), sim.path(), QStringLiteral("--trace"),
                                     QStringLiteral("terminal")},
