@@ -490,15 +490,8 @@ std::optional<qint64> parseInteger(const QByteArray &text, int base)
     qint64 value = 0;
     int digits = 0;
     for (; i < text.size(); ++i) {
-        const char c = text.at(i);
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
+        const int d = hexDigit(text.at(i));
+        if (d < 0 || d >= base)
             break;
         if (value > (std::numeric_limits<qint64>::max() - d) / base)
             return std::nullopt;
@@ -519,4 +512,15 @@ std::optional<qint64> parseDecimal(const QByteArray &text)
 std::optional<qint64> parseHex(const QByteArray &text)
 {
     return parseInteger(text, 16);
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
 }
