@@ -1,6 +1,7 @@
 #include "axisstatuspoller.h"
 
 #include "link/drivecommands.h"
+#include "link/hexdigit.h"
 #include "link/terminalsession.h"
 
 namespace {

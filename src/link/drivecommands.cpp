@@ -1,5 +1,7 @@
 #include "drivecommands.h"
 
+#include "hexdigit.h"
+
 #include <limits>
 
 namespace DriveCommand {
@@ -512,15 +514,4 @@ std::optional<qint64> parseDecimal(const QByteArray &text)
 std::optional<qint64> parseHex(const QByteArray &text)
 {
     return parseInteger(text, 16);
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }

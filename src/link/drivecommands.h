@@ -168,6 +168,3 @@ private:
 // reads values; leading and trailing blanks are allowed.
 std::optional<qint64> parseDecimal(const QByteArray &text);
 std::optional<qint64> parseHex(const QByteArray &text);
-// The value of one hexadecimal digit (0-9, A-F, a-f), or -1 for any other
-// character.
-int hexDigit(char c);

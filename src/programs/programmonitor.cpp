@@ -4,6 +4,7 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
+#include "link/hexdigit.h"
 #include "programtext.h"
 #include "programtransfer.h"
 #include "resources/catalogue.h"

@@ -1,6 +1,6 @@
 #include "programtext.h"
 
-#include "link/drivecommands.h"
+#include "link/hexdigit.h"
 
 namespace ProgramText {
 
