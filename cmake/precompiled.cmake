@@ -1,7 +1,7 @@
 # Precompiled Qt headers. Compiling the Qt headers again for every source file
 # is most of the build's time on a small machine; each library gets one
-# precompiled header and the tests reuse one host per folder (the tests of a
-# folder share their compile definitions, which a reused header must match).
+# precompiled header, and targets with the same libraries reuse one (the
+# compiler ignores a header made with other library definitions).
 
 option(TORVANE_PRECOMPILE "Precompile the Qt headers" ON)
 
@@ -22,9 +22,10 @@ function(torvane_precompile target kind)
     endif()
 endfunction()
 
-# torvane_reuse_precompiled(TARGET HOST): the target uses HOST's header. The
-# header must not hold QtTest: its macros read definitions that differ per
-# folder, which would make the compiler refuse the header.
+# torvane_reuse_precompiled(TARGET HOST): the target uses HOST's header, which
+# must have been made with the same libraries. The header holds no QtTest:
+# its macros read definitions that differ per folder, which would make the
+# compiler refuse the header.
 function(torvane_reuse_precompiled target host)
     if(TORVANE_PRECOMPILE)
         set_target_properties(${target} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM ${host})
