@@ -350,6 +350,10 @@ private Q_SLOTS:
             conditions.load();
             conditions.show();
             save(&conditions, language, "conditions");
+            FileOperationDialog fileOperations(
+                m_viewer->files(), [] { return QByteArray(); }, m_viewer.get());
+            fileOperations.show();
+            save(&fileOperations, language, "file-operation");
         }
         QCOMPARE(m_bench->count("\"LGDOPN"), 2);
         QVERIFY(loadModule("E"));
