@@ -313,6 +313,12 @@ void CamTransfer::readReply(const QByteArray &line)
             return;
         }
         if (*tag != m_profile.values[CamProfile::Tag]) {
+            // The drive prepares a profile once; a second different tag
+            // would only start the round again.
+            if (m_stage != Asking) {
+                end(Outcome::Failed, text(wrong) + deleting());
+                return;
+            }
             m_stage = Preparing;
             send(DriveCommand::readCamTag(QByteArray::number(*tag)));
             return;

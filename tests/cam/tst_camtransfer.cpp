@@ -283,6 +283,8 @@ private Q_SLOTS:
                                  << QStringLiteral("Wrong data received.");
         QTest::newRow("refused") << QStringLiteral("match=^R0P$,occurrence=20,replace=\"ERR4\"")
                                  << QStringLiteral("ERR4\n\nAbort upload.");
+        QTest::newRow("cut short") << QStringLiteral("match=^R0P$,occurrence=50,replace=\"R00\"")
+                                   << QStringLiteral("Wrong data received.");
         QTest::newRow("timeout") << QStringLiteral("match=^R0P$,occurrence=20,drop")
                                  << QStringLiteral("Timeout error.");
     }

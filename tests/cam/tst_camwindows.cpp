@@ -87,7 +87,7 @@ private Q_SLOTS:
         view.numberBox()->setValue(9);
         view.showGraph();
         QVERIFY(wait(menu.transfer()));
-        QCOMPARE(shown, (QStringList{"SIM-HARMONIC", "  1.570796", " -4.934802"}));
+        QCOMPARE(shown, (QStringList{"SIM-HARMONIC", "  1.570796", " -4.934803"}));
         view.fileButton()->setChecked(true);
         view.pathEdit()->setText(file);
         view.showGraph();
