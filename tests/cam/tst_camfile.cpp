@@ -5,6 +5,7 @@
 #include "cam/universalcamfile.h"
 #include "resources/catalogue.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -216,6 +217,13 @@ private Q_SLOTS:
         QCOMPARE(profile.fault, CamFile::ReadResult::Fault::None);
         QCOMPARE(profile.profile.title, QByteArray("rise"));
         QCOMPARE(UniversalCamFile::read(path), std::optional(CamLaw::defaultTimes()));
+
+        // A profile file that cannot be replaced keeps the earlier unv file.
+        const QString blocked = m_dir.filePath(QStringLiteral("blocked.unv"));
+        writeBytes(blocked, "old");
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("blocked.cdt")));
+        QVERIFY(!UniversalCamFile::save(blocked, CamLaw::defaultTimes(), &message));
+        QCOMPARE(fileBytes(blocked), QByteArray("old"));
     }
 };
 
