@@ -424,12 +424,17 @@ void CamTransfer::read(int number)
     startJob();
 }
 
+QByteArrayList CamTransfer::commentsFor(const Job &job) const
+{
+    return m_comments.isEmpty() ? CamFile::header(job.path, job.number) : m_comments;
+}
+
 void CamTransfer::finishUpload()
 {
     Job &job = m_jobs.first();
     // The file names the profile it holds.
     job.profile.title = CamFile::titleFor(job.path);
-    if (!CamFile::write(job.path, job.profile, CamFile::header(job.path, job.number))) {
+    if (!CamFile::write(job.path, job.profile, commentsFor(job))) {
         end(Outcome::Failed, job.path + lineBreak + text(109));
         return;
     }
@@ -496,8 +501,7 @@ void CamTransfer::finishBatchUpload()
             continue;
         job.profile.title = CamFile::titleFor(job.path);
         auto writer = std::make_unique<SafeFileWriter>(job.path);
-        if (!writer->open() ||
-            !writer->write(CamFile::compose(job.profile, CamFile::header(job.path, job.number)))) {
+        if (!writer->open() || !writer->write(CamFile::compose(job.profile, commentsFor(job)))) {
             end(Outcome::Failed, job.path + lineBreak + text(109));
             return;
         }

@@ -62,6 +62,9 @@ public:
     ~CamTransfer() override;
 
     void setPrompt(UserPrompt &prompt) { m_prompt = &prompt; }
+    // The comment lines at the top of the files uploads write (the all-data
+    // backup's header); empty for the program's own (CamFile::header).
+    void setComments(const QByteArrayList &comments) { m_comments = comments; }
 
     void upload(int number, const QString &path);
     void download(int number, const QString &path);
@@ -121,6 +124,7 @@ private:
     void finishUpload();
     void finishBatchUpload();
     QString deleting() const;
+    QByteArrayList commentsFor(const Job &job) const;
     QString abortText() const;
 
     DriveLink &m_link;
@@ -138,4 +142,5 @@ private:
     std::bitset<CamProfile::PointCount> m_pointsRead;
     QString m_batchPath;
     QStringList m_missing;
+    QByteArrayList m_comments;
 };
