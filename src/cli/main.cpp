@@ -47,7 +47,10 @@ int main(int argc, char *argv[])
         "  table batch-upload FILE.whi|FILE.whb [--yes] | table batch-download FILE\n"
         "              move compensation tables between the drive and files\n"
         "  points upload FILE.csv | points download FILE.csv\n"
-        "              the point table (registers 600-799) as CSV"));
+        "              the point table (registers 600-799) as CSV\n"
+        "  cam upload|download N F.cdt | cam batch-upload F.whc [--yes]\n"
+        "  cam batch-download F.whc | cam universal F.unv --out F.cdt\n"
+        "              move cam profiles; compute a universal profile"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(
@@ -90,6 +93,8 @@ int main(int argc, char *argv[])
         run = runTableVerb;
     else if (verb == QLatin1String("points"))
         run = runPointsVerb;
+    else if (verb == QLatin1String("cam"))
+        run = runCamVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)
