@@ -108,9 +108,7 @@ void DriveMenuWindow::showEvent(QShowEvent *event)
 
 void DriveMenuWindow::done(int result)
 {
-    // The drive is not left in test mode behind a closed menu.
-    if (m_exchange.testMode() && m_exchange.state() == DriveMenuExchange::Idle)
-        m_exchange.toggleTestMode();
+    // Leaves the driver's test mode too.
     m_exchange.close();
     QDialog::done(result);
 }
