@@ -1,5 +1,3 @@
-#include "app/appsettings.h"
-#include "app/lampimages.h"
 #include "app/parametergrid.h"
 #include "comp/accuracygraphdialog.h"
 #include "comp/accuracytabledialog.h"
@@ -14,6 +12,7 @@
 #include "resources/catalogue.h"
 #include "sim/drivestate.h"
 #include "support/linkbench.h"
+#include "support/windowbench.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -27,24 +26,6 @@
 #include <QTimer>
 
 namespace {
-
-class Bottom : public LinkOwner
-{
-public:
-    void onLinkTimeout() override {}
-    void onLinkReply(const QByteArray &) override {}
-};
-
-bool loadModule(const char *language)
-{
-    const bool ok = Catalogue::instance().loadModule(
-        QStringLiteral(TORVANE_BIN_DIR "/") +
-        Catalogue::moduleFileName(
-            QStringLiteral("Torvane_%1_Resource").arg(QLatin1String(language))));
-    LampImages::instance().load();
-    AppSettings::instance().setEnglish(QLatin1String(language) == u"E");
-    return ok;
-}
 
 QByteArray fileBytes(const QString &path)
 {
@@ -84,7 +65,7 @@ class TestTableWindows : public QObject
 
 private:
     std::unique_ptr<LinkBench> m_bench;
-    Bottom m_bottom;
+    BottomOwner m_bottom;
     ScriptedPrompt m_prompt;
     std::unique_ptr<QTemporaryDir> m_dir;
 
@@ -92,7 +73,7 @@ private:
     QByteArrayList sentAfter(qsizetype before) const { return m_bench->received().mid(before); }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(loadModule("E")); }
+    void initTestCase() { QVERIFY(loadLanguage("E")); }
 
     void init()
     {
@@ -325,7 +306,7 @@ private Q_SLOTS:
             QSKIP("set TORVANE_SHOTS_DIR to grab the windows");
         QDir().mkpath(dir);
         for (const char *language : {"E", "J"}) {
-            QVERIFY(loadModule(language));
+            QVERIFY(loadLanguage(language));
             const QString prefix =
                 dir + QLatin1Char('/') + QLatin1String(language) + QLatin1Char('-');
             const auto save = [&](QWidget &w, const char *name) {
@@ -366,7 +347,7 @@ private Q_SLOTS:
             save(points, "point-table");
             points.done(0);
         }
-        QVERIFY(loadModule("E"));
+        QVERIFY(loadLanguage("E"));
         QVERIFY(m_prompt.messages.isEmpty());
     }
 };

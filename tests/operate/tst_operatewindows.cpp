@@ -1,5 +1,3 @@
-#include "app/appsettings.h"
-#include "app/lampimages.h"
 #include "app/parametergrid.h"
 #include "operate/drivemenuwindow.h"
 #include "operate/homeoffsetwindow.h"
@@ -9,6 +7,7 @@
 #include "operateprompt.h"
 #include "resources/catalogue.h"
 #include "support/linkbench.h"
+#include "support/windowbench.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,24 +19,6 @@
 #include <QTimer>
 
 namespace {
-
-class Bottom : public LinkOwner
-{
-public:
-    void onLinkTimeout() override {}
-    void onLinkReply(const QByteArray &) override {}
-};
-
-bool loadModule(const char *language)
-{
-    const bool ok = Catalogue::instance().loadModule(
-        QStringLiteral(TORVANE_BIN_DIR "/") +
-        Catalogue::moduleFileName(
-            QStringLiteral("Torvane_%1_Resource").arg(QLatin1String(language))));
-    LampImages::instance().load();
-    AppSettings::instance().setEnglish(QLatin1String(language) == u"E");
-    return ok;
-}
 
 // Replaces what is in a line edit by typed keys, as the user would.
 void retype(QLineEdit *edit, const QString &text)
@@ -59,7 +40,7 @@ class TestOperateWindows : public QObject
 
 private:
     std::unique_ptr<LinkBench> m_bench;
-    Bottom m_bottom;
+    BottomOwner m_bottom;
     OperatePrompt m_prompt;
 
     VirtualDrive &drive() { return *m_bench->drive; }
@@ -89,7 +70,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(loadModule("E")); }
+    void initTestCase() { QVERIFY(loadLanguage("E")); }
 
     void init()
     {
@@ -271,6 +252,9 @@ private Q_SLOTS:
             QCOMPARE(m_bench->count("@3:0"), 0);
             QCOMPARE(testMode->text(), QStringLiteral("Test Mode(&T)"));
             QTRY_VERIFY(jog->isEnabled());
+            // The poll carries on.
+            const int polled = m_bench->count("!!@0:0");
+            QTRY_VERIFY(m_bench->count("!!@0:0") > polled);
             return;
         }
         QTRY_VERIFY(menu.exchange().testMode());
@@ -385,7 +369,7 @@ private Q_SLOTS:
             {MotionKind::Id::IndexB, "index-b"}, {MotionKind::Id::Reference, "reference"},
         };
         for (const char *language : {"E", "J"}) {
-            QVERIFY(loadModule(language));
+            QVERIFY(loadLanguage(language));
             const QString prefix =
                 dir + QLatin1Char('/') + QLatin1String(language) + QLatin1Char('-');
             const auto save = [&](QWidget &w, const char *name) {
@@ -431,7 +415,7 @@ private Q_SLOTS:
             tuning.graphWindow()->show();
             save(*tuning.graphWindow(), "response-graph");
         }
-        QVERIFY(loadModule("E"));
+        QVERIFY(loadLanguage("E"));
         QVERIFY(m_prompt.messages.isEmpty());
     }
 };
