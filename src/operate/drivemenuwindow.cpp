@@ -49,6 +49,9 @@ DriveMenuWindow::DriveMenuWindow(DriveLink &link, QWidget *parent)
     connect(button(exitButton), &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_exchange, &DriveMenuExchange::changed, this, &DriveMenuWindow::update);
     DialogTexts::apply(this, dialogId);
+    // The English set keeps the test-operation button out of sight.
+    button(testModeButton)
+        ->setHidden(Catalogue::instance().controlHidden(dialogId, testModeButton));
     setMinimumWidth(200);
     update();
 }

@@ -137,6 +137,36 @@ private Q_SLOTS:
         QCOMPARE(*drive().item(300), 8000);
         QCOMPARE(m_bench->count("@3:3"), 1);
         QVERIFY(m_prompt.messages.isEmpty());
+
+        // Offset opens the offset window: it shows #15 though its box has
+        // the focus, and writes what is typed there.
+        QString shown;
+        int step = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto *offset = window->findChild<HomeOffsetWindow *>();
+            if (!offset || !offset->isVisible() ||
+                offset->exchange().state() != HomeOffsetExchange::Idle)
+                return;
+            if (step == 0) {
+                shown = offset->offsetBox()->text();
+                offset->setPrompt(&m_prompt);
+                retype(offset->offsetBox(), QStringLiteral("-300"));
+                offset->button(1048)->click();
+                step = 1;
+            } else if (*drive().item(15) == -300) {
+                shown += u' ' + offset->offsetBox()->text();
+                offset->accept();
+                step = 2;
+            }
+        });
+        watch.start(20);
+        window->button(1076)->click();
+        QTRY_COMPARE(step, 2);
+        QCOMPARE(shown, QStringLiteral("8000 -300"));
+        QTRY_COMPARE(m_bench->link.owner(), &window->exchange());
+        const int polled = m_bench->count("!!@0:0");
+        QTRY_VERIFY(m_bench->count("!!@0:0") > polled);
     }
 
     // Exit while the axis moves: the stop goes out first, and the window
@@ -245,6 +275,7 @@ private Q_SLOTS:
         QTRY_VERIFY(menu.exchange().state() == DriveMenuExchange::Idle);
         QPushButton *testMode = menu.button(1461);
         QPushButton *jog = menu.button(1050);
+        QVERIFY(testMode->isHidden()); // in the English set
         testMode->click();
         if (!refusal.isEmpty()) {
             QTRY_COMPARE(m_prompt.messages, QStringList{refusal});
