@@ -27,12 +27,12 @@ AccuracyTableDialog::AccuracyTableDialog(DriveLink &link, QWidget *parent)
     , m_graph(new AccuracyGraphDialog(this))
 {
     addGrid(
-        dialogId, {{1501, 90}, {1502, 120}}, 1,
+        dialogId, {{1501, 90}, {1502, 140}}, 1,
         [](const QString &text) -> std::optional<QString> {
             const std::optional<QByteArray> value = TableFile::boundedValue(text.toLatin1());
             return value ? std::optional<QString>(QString::fromLatin1(*value)) : std::nullopt;
         },
-        QSize(230, 320));
+        QSize(250, 320));
     addLamp();
     layOutGrid({downloadButton, uploadButton, openButton, saveButton, setButton, clearButton,
                 graphButton, resetButton});

@@ -343,7 +343,8 @@ private Q_SLOTS:
             PointTableDialog points(m_bench->link);
             points.setPrompt(&m_prompt);
             points.show();
-            QTRY_VERIFY(!points.transfer().isBusy() && points.button(1004)->isEnabled());
+            QTRY_COMPARE(points.items().at(2), QByteArray("20000"));
+            QTRY_VERIFY(points.button(1004)->isEnabled());
             save(points, "point-table");
             points.done(0);
         }
