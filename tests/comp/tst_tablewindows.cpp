@@ -36,9 +36,7 @@ QByteArray fileBytes(const QString &path)
 // Types a value into a grid's edit box and presses Enter.
 void enter(TableDialog &dialog, const QString &text)
 {
-    dialog.editBox()->selectAll();
-    QTest::keyClick(dialog.editBox(), Qt::Key_Backspace);
-    QTest::keyClicks(dialog.editBox(), text);
+    retype(dialog.editBox(), text);
     dialog.button(1048)->click();
 }
 

@@ -20,14 +20,6 @@
 
 namespace {
 
-// Replaces what is in a line edit by typed keys, as the user would.
-void retype(QLineEdit *edit, const QString &text)
-{
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
 const QString caution = QStringLiteral("Caution！\nMotor will move.");
 
 } // namespace

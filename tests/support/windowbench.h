@@ -5,6 +5,9 @@
 #include "link/linkowner.h"
 #include "resources/catalogue.h"
 
+#include <QLineEdit>
+#include <QTest>
+
 // What the window tests share: an owner at the bottom of the link's stack,
 // where the main window sits in the program, and the texts and lamps of one
 // language ("E" or "J").
@@ -24,4 +27,12 @@ inline bool loadLanguage(const char *language)
     LampImages::instance().load();
     AppSettings::instance().setEnglish(QLatin1String(language) == u"E");
     return ok;
+}
+
+// Replaces what is in a line edit by typed keys, as the user would.
+inline void retype(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
 }
