@@ -197,7 +197,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("disable2");
         QTest::addColumn<QByteArray>("sent"); // empty: refused with 189
         QTest::newRow("colon kept out")
-            << int(MotionKind::Id::IndexA) << "3:1" << false << QByteArray("@3:8:31:0:100");
+            << int(MotionKind::Id::IndexA) << "1:1" << false << QByteArray("@3:8:11:0:100");
         QTest::newRow("second Disable box")
             << int(MotionKind::Id::IndexB) << "4" << true << QByteArray("@3:9:4");
         QTest::newRow("emptied") << int(MotionKind::Id::IndexA) << "" << false << QByteArray();
@@ -226,7 +226,8 @@ private Q_SLOTS:
             QVERIFY(commandsAfter(before).isEmpty());
         } else {
             QTRY_COMPARE(commandsAfter(before), QByteArrayList{sent});
-            QVERIFY(m_prompt.messages.isEmpty());
+            QTRY_VERIFY(window->exchange().state() == MotionExchange::Idle);
+            QVERIFY2(m_prompt.messages.isEmpty(), qPrintable(m_prompt.messages.join(u'|')));
         }
     }
 
