@@ -1,18 +1,10 @@
 #pragma once
 
-#include <QByteArrayList>
-#include <QDialog>
-#include <QHash>
+#include "tabledialog.h"
 
 #include <functional>
-#include <memory>
 
 class IndexTableTransfer;
-class ParameterGrid;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class UserPrompt;
 
 // "Index Compensation Table" (dialog 237) and "Index TypeB Compensation
 // Table" (dialog 247): a grid of the entries, one row each, numbered from 0.
@@ -20,42 +12,32 @@ class UserPrompt;
 // source; Save writes the grid to a table file; Divide Set changes the
 // number of entries (1 to 100, kept entries stay); All Clear sets every
 // entry to "0". A new editor holds one entry.
-class IndexTableEditor : public QDialog
+class IndexTableEditor : public TableDialog
 {
     Q_OBJECT
 public:
-    IndexTableEditor(IndexTableTransfer &transfer, QWidget *parent = nullptr);
-    ~IndexTableEditor() override;
+    explicit IndexTableEditor(IndexTableTransfer &transfer, QWidget *parent = nullptr);
 
-    void setPrompt(UserPrompt *prompt);
+    // Asks for table A (0) or B (1), -1 when the user cancels.
     void setTableChooser(std::function<int()> chooser) { m_chooseTable = std::move(chooser); }
 
-    QByteArrayList entries() const;
+    QByteArrayList entries() const { return columnTexts(1); }
     void setEntries(const QByteArrayList &entries);
-    void setDivision(int count);
-    ParameterGrid *grid() const { return m_grid; }
-    QLineEdit *editBox() const { return m_edit; }
-    QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
+    void setDivision(int count) { setEntries(resized(entries(), count)); }
+    QLabel *divisionLabel() const { return m_division; }
 
     void upload();
     void download();
     void save();
 
-    void reject() override;
+protected:
+    void promptChanged(UserPrompt *) override {}
 
 private:
-    QPushButton *addButton(int controlId);
-    void setBusy(bool busy);
-    int chooseTable();
     void divideSet();
 
     IndexTableTransfer &m_transfer;
-    std::unique_ptr<UserPrompt> m_dialogPrompt;
-    UserPrompt *m_prompt;
-    ParameterGrid *m_grid;
-    QLineEdit *m_edit;
     QLabel *m_division;
-    QHash<int, QPushButton *> m_buttons;
     std::function<int()> m_chooseTable;
     bool m_reading = false;
 };

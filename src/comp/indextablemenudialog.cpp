@@ -1,10 +1,7 @@
 #include "indextablemenudialog.h"
 
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
-#include "app/lampimages.h"
 #include "indextableeditor.h"
-#include "link/drivelink.h"
 #include "tableselectdialog.h"
 
 #include <QFileInfo>
@@ -23,18 +20,12 @@ constexpr int exitButton = 1;
 
 IndexTableMenuDialog::IndexTableMenuDialog(const IndexTableKind &kind, DriveLink &link,
                                            QWidget *parent)
-    : QDialog(parent)
+    : TableDialog(parent)
     , m_kind(kind)
-    , m_link(link)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_prompt(m_dialogPrompt.get())
-    , m_transfer(kind, link, *m_dialogPrompt)
-    , m_lamp(new QLabel(this))
+    , m_transfer(kind, link, prompt())
+    , m_linkHold(link, m_transfer)
     , m_editor(new IndexTableEditor(m_transfer, this))
 {
-    m_lamp->setFixedSize(15, 15);
-    setLampIdle(m_lamp);
-
     auto *operations = new QVBoxLayout;
     for (int id : {uploadButton, downloadButton, editButton, resetButton})
         operations->addWidget(addButton(id));
@@ -43,100 +34,37 @@ IndexTableMenuDialog::IndexTableMenuDialog(const IndexTableKind &kind, DriveLink
 
     auto *layout = new QGridLayout(this);
     layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(addLamp(), 0, 1, Qt::AlignRight | Qt::AlignTop);
     layout->addWidget(exit, 1, 1, Qt::AlignBottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_buttons.value(uploadButton), &QPushButton::clicked, this,
-            &IndexTableMenuDialog::upload);
-    connect(m_buttons.value(downloadButton), &QPushButton::clicked, this,
-            &IndexTableMenuDialog::download);
-    connect(m_buttons.value(editButton), &QPushButton::clicked, this, [this] {
+    connect(button(uploadButton), &QPushButton::clicked, this, &IndexTableMenuDialog::upload);
+    connect(button(downloadButton), &QPushButton::clicked, this, &IndexTableMenuDialog::download);
+    connect(button(editButton), &QPushButton::clicked, this, [this] {
         m_editor->exec();
-        m_buttons.value(exitButton)->setFocus();
+        button(exitButton)->setFocus();
     });
-    connect(m_buttons.value(resetButton), &QPushButton::clicked, &m_transfer,
+    connect(button(resetButton), &QPushButton::clicked, &m_transfer,
             &IndexTableTransfer::resetCommunication);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
-    connect(&m_transfer, &IndexTableTransfer::busyChanged, this, [this](bool busy) {
-        // The editor shows its own state while it is open.
-        if (!m_editor->isVisible())
-            setBusy(busy);
-    });
-    connect(&m_transfer, &IndexTableTransfer::lampToggled, this,
-            [this] { toggleActivityLamp(m_lamp); });
-    connect(&m_transfer, &IndexTableTransfer::lampIdle, this, [this] { setLampIdle(m_lamp); });
+    attach(m_transfer, &m_linkHold);
+    m_editor->setTableChooser([this] { return chooseTable(); });
 
     DialogTexts::apply(this, kind.menuDialog);
 }
 
-IndexTableMenuDialog::~IndexTableMenuDialog()
+void IndexTableMenuDialog::promptChanged(UserPrompt *given)
 {
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
-}
-
-QPushButton *IndexTableMenuDialog::addButton(int controlId)
-{
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-void IndexTableMenuDialog::setPrompt(UserPrompt *prompt)
-{
-    m_prompt = prompt ? prompt : m_dialogPrompt.get();
-    m_transfer.setPrompt(*m_prompt);
-    m_editor->setPrompt(prompt);
-}
-
-void IndexTableMenuDialog::showEvent(QShowEvent *event)
-{
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_transfer);
-        m_link.open();
-        setBusy(false);
-        setLampIdle(m_lamp);
-    }
-    QDialog::showEvent(event);
-}
-
-void IndexTableMenuDialog::done(int result)
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
-    QDialog::done(result);
-}
-
-void IndexTableMenuDialog::reject()
-{
-    if (m_transfer.isBusy())
-        return;
-    QDialog::reject();
-}
-
-void IndexTableMenuDialog::setBusy(bool busy)
-{
-    for (QPushButton *button : std::as_const(m_buttons))
-        button->setEnabled(!busy);
-    if (!busy)
-        m_buttons.value(exitButton)->setFocus();
+    m_transfer.setPrompt(prompt());
+    m_editor->setPrompt(given);
 }
 
 QString IndexTableMenuDialog::chooseFile(bool save)
 {
     UserPrompt::FileRequest request = m_transfer.fileRequest(save, false);
     request.filter += QStringLiteral(";;") + m_transfer.fileRequest(save, true).filter;
-    return m_prompt->chooseFile(request);
+    return prompt().chooseFile(request);
 }
 
 int IndexTableMenuDialog::chooseTable()
@@ -147,12 +75,17 @@ int IndexTableMenuDialog::chooseTable()
     return select.exec() == QDialog::Accepted ? select.table() : -1;
 }
 
+bool IndexTableMenuDialog::isBatch(const QString &path) const
+{
+    return QFileInfo(path).suffix().compare(m_kind.batchExtension, Qt::CaseInsensitive) == 0;
+}
+
 void IndexTableMenuDialog::upload()
 {
     const QString path = chooseFile(true);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().compare(m_kind.batchExtension, Qt::CaseInsensitive) == 0) {
+    if (isBatch(path)) {
         m_transfer.batchUpload(path);
         return;
     }
@@ -166,7 +99,7 @@ void IndexTableMenuDialog::download()
     const QString path = chooseFile(false);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().compare(m_kind.batchExtension, Qt::CaseInsensitive) == 0) {
+    if (isBatch(path)) {
         m_transfer.batchDownload(path);
         return;
     }

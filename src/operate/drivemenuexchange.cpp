@@ -42,6 +42,12 @@ void DriveMenuExchange::close()
     m_poll.stop();
     if (!m_owner)
         return;
+    // The drive is not left in test mode behind a closed menu, whatever is
+    // on its way: a poll or the request that enters it.
+    if ((m_testMode && m_state != TestOff) || m_state == TestOn) {
+        m_link.send("@2", false);
+        m_testMode = false;
+    }
     m_link.reset();
     m_link.popOwner();
     m_owner = false;

@@ -49,6 +49,9 @@ DriveMenuWindow::DriveMenuWindow(DriveLink &link, QWidget *parent)
     connect(button(exitButton), &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_exchange, &DriveMenuExchange::changed, this, &DriveMenuWindow::update);
     DialogTexts::apply(this, dialogId);
+    // The English set keeps the test-operation button out of sight.
+    button(testModeButton)
+        ->setHidden(Catalogue::instance().controlHidden(dialogId, testModeButton));
     setMinimumWidth(200);
     update();
 }
@@ -108,9 +111,7 @@ void DriveMenuWindow::showEvent(QShowEvent *event)
 
 void DriveMenuWindow::done(int result)
 {
-    // The drive is not left in test mode behind a closed menu.
-    if (m_exchange.testMode() && m_exchange.state() == DriveMenuExchange::Idle)
-        m_exchange.toggleTestMode();
+    // Leaves the driver's test mode too.
     m_exchange.close();
     QDialog::done(result);
 }

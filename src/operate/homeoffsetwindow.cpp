@@ -116,7 +116,9 @@ void HomeOffsetWindow::done(int result)
 void HomeOffsetWindow::update()
 {
     const bool idle = m_exchange.state() == HomeOffsetExchange::Idle;
-    if (m_exchange.state() == HomeOffsetExchange::Idle && !m_offset->hasFocus())
+    // The box has the focus from the start: what the user has typed stays,
+    // anything else shows the drive's value.
+    if (idle && !m_offset->isModified())
         m_offset->setText(QString::fromLatin1(m_exchange.offset()));
     for (int id : {enterButton, abortButton, terminalButton})
         button(id)->setEnabled(idle);

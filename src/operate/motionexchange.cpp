@@ -108,13 +108,15 @@ MotionExchange::Enables MotionExchange::enables() const
     if (m_kind.isJog()) {
         e.start = base && m_direction != Direction::Plus;
         e.startMinus = base && m_direction != Direction::Minus;
-        e.stop = !userBusy && (m_direction != Direction::None || m_stopPending);
+        // Stop stays at hand while the axis may move, even with a command on
+        // its way: pressed then, it goes out next.
+        e.stop = m_direction != Direction::None || m_stopPending;
         e.set =
             !userBusy && m_direction == Direction::None && !m_stopPending && !m_status.axisMoving();
     } else {
         e.start = base && !m_moving && !m_status.axisMoving();
-        // Abort is always at hand.
-        e.stop = !userBusy;
+        // Abort is always at hand, with a command on its way too.
+        e.stop = true;
         e.set = !userBusy && !m_moving && !m_status.driveModeRunning() && !m_status.axisMoving();
     }
     e.errReset = !userBusy && !m_status.driveModeRunning();

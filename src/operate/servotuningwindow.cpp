@@ -201,7 +201,9 @@ void ServoTuningWindow::enterClicked()
     if (!m_exchange.enter(m_fields.at(index)->text().toLatin1()))
         return;
     m_typing[index] = false;
-    m_fields.at((index + 1) % m_fields.size())->setFocus();
+    // The fields are disabled until the drive has answered; the focus moves
+    // on once they are back.
+    m_focusNext = int((index + 1) % m_fields.size());
 }
 
 void ServoTuningWindow::triggerClicked()
@@ -230,6 +232,10 @@ void ServoTuningWindow::update()
                       m_exchange.state() != ServoTuningExchange::OpenBoard;
     for (QLineEdit *f : std::as_const(m_fields))
         f->setEnabled(fields);
+    if (fields && m_focusNext >= 0) {
+        m_fields.at(m_focusNext)->setFocus();
+        m_focusNext = -1;
+    }
     button(enterButton)->setEnabled(fields && idle);
     button(filterButton)->setEnabled(idle && !m_filter->isVisible());
     button(autoTuningButton)->setEnabled(fields && idle && m_exchange.autoTuningEnabled());

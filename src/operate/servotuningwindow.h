@@ -62,4 +62,5 @@ private:
     ResponseGraphWindow *m_graph = nullptr;
     SimpleTerminalWindow *m_terminal = nullptr;
     bool m_displayWanted = false;
+    int m_focusNext = -1; // the field that gets the focus after Enter
 };

@@ -86,47 +86,6 @@ private Q_SLOTS:
         m_bench.reset();
     }
 
-    void testModeRefusals_data()
-    {
-        QTest::addColumn<QString>("preset");
-        QTest::addColumn<quint32>("force");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("PLC drive mode")
-            << "plc" << 0u
-            << "Executing the PLC drive mode.\nSome operations can not be operated through "
-               "serial communications.";
-        QTest::newRow("drive mode") << "default" << 0x4u
-                                    << "Drive mode already executing.  Close the drive mode "
-                                       "before opeation.";
-        QTest::newRow("axis move only") << "default" << 0x8u
-                                        << "Drive mode already executing.  Close the drive mode "
-                                           "before opeation.";
-        QTest::newRow("drive mode and axis move")
-            << "default" << 0xCu
-            << "Axis move already executing.\nClose move axis before operation.";
-    }
-    void testModeRefusals()
-    {
-        QFETCH(QString, preset);
-        QFETCH(quint32, force);
-        QFETCH(QString, message);
-        drive().applyPreset(preset);
-        drive().state().statusForce = force;
-        DriveMenuExchange menu(m_bench->link);
-        menu.setPrompt(&m_prompt);
-        menu.setPollMs(50);
-        menu.open();
-        QTRY_VERIFY(menu.state() == DriveMenuExchange::Idle);
-        menu.toggleTestMode();
-        QTRY_COMPARE(m_prompt.messages, QStringList{message});
-        QVERIFY(m_prompt.questions.isEmpty());
-        QCOMPARE(m_bench->count("@3:0"), 0);
-        QVERIFY(!menu.testMode());
-        // The poll carries on.
-        const int polled = m_bench->count("!!@0:0");
-        QTRY_VERIFY(m_bench->count("!!@0:0") > polled);
-    }
-
     void testModeOnAndOff()
     {
         DriveMenuExchange menu(m_bench->link);
