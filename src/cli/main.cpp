@@ -46,7 +46,11 @@ int main(int argc, char *argv[])
         "  table batch-upload FILE.whi|FILE.whb [--yes] | table batch-download FILE\n"
         "              move compensation tables between the drive and files\n"
         "  points upload FILE.csv | points download FILE.csv\n"
-        "              the point table (registers 600-799) as CSV"));
+        "              the point table (registers 600-799) as CSV\n"
+        "  backup F.wha | restore F.wha [--yes]\n"
+        "              all user data of the drive to and from a backup set\n"
+        "  motor-backup F.whm | motor-restore F.whm [--yes]\n"
+        "              the motor data to and from its two scripts"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(
@@ -89,6 +93,14 @@ int main(int argc, char *argv[])
         run = runTableVerb;
     else if (verb == QLatin1String("points"))
         run = runPointsVerb;
+    else if (verb == QLatin1String("backup"))
+        run = runBackupVerb;
+    else if (verb == QLatin1String("restore"))
+        run = runRestoreVerb;
+    else if (verb == QLatin1String("motor-backup"))
+        run = runMotorBackupVerb;
+    else if (verb == QLatin1String("motor-restore"))
+        run = runMotorRestoreVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

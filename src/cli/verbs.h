@@ -17,5 +17,9 @@ int runProgramsVerb(CliSession &session, const QStringList &args); // programs l
 int runIoVerb(CliSession &session, const QStringList &args);       // io upload|download
 int runScopeVerb(CliSession &session, const QStringList &args);    // scope items|capture
 void addScopeOptions(QCommandLineParser &parser);
-int runTableVerb(CliSession &session, const QStringList &args);  // table upload|download|batch-…
-int runPointsVerb(CliSession &session, const QStringList &args); // points upload|download
+int runTableVerb(CliSession &session, const QStringList &args);   // table upload|download|batch-…
+int runPointsVerb(CliSession &session, const QStringList &args);  // points upload|download
+int runBackupVerb(CliSession &session, const QStringList &args);  // backup FILE.wha
+int runRestoreVerb(CliSession &session, const QStringList &args); // restore FILE.wha
+int runMotorBackupVerb(CliSession &session, const QStringList &args);  // motor-backup FILE.whm
+int runMotorRestoreVerb(CliSession &session, const QStringList &args); // motor-restore FILE.whm
