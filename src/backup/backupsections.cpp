@@ -14,9 +14,8 @@ const QString lineBreak = QStringLiteral("\n");
 
 // --- Parameters ------------------------------------------------------------
 
-ParameterSection::ParameterSection(DriveLink &link, UserPrompt &user, QObject *parent)
-    : BackupSection(BackupIndex::Parameters, QStringLiteral("prm"), false, 0, user, parent)
-    , m_transfer(link, m_prompt)
+ParameterSection::ParameterSection(DriveLink &link, UserPrompt &user)
+    : TransferSection(BackupIndex::Parameters, QStringLiteral("prm"), false, 0, user, link)
 {
     m_transfer.setRestartAfterDownload(false);
     connect(&m_transfer, &ParameterTransfer::lampToggled, this, &BackupSection::lampToggled);
@@ -47,9 +46,8 @@ void ParameterSection::startRestore()
 
 // --- I/O configuration -----------------------------------------------------
 
-IoConfigSection::IoConfigSection(DriveLink &link, UserPrompt &user, QObject *parent)
-    : BackupSection(BackupIndex::IoConfig, QStringLiteral("ioc"), false, 0, user, parent)
-    , m_transfer(link, m_prompt)
+IoConfigSection::IoConfigSection(DriveLink &link, UserPrompt &user)
+    : TransferSection(BackupIndex::IoConfig, QStringLiteral("ioc"), false, 0, user, link)
 {
     m_transfer.setRestartAfterDownload(false);
     connect(&m_transfer, &IoConfigTransfer::lampToggled, this, &BackupSection::lampToggled);
@@ -79,10 +77,9 @@ void IoConfigSection::startRestore()
 
 // --- Programs ----------------------------------------------------------------
 
-ProgramSection::ProgramSection(DriveLink &link, UserPrompt &user, QObject *parent)
-    : BackupSection(BackupIndex::Programs, QStringLiteral("prg"), true,
-                    ProgramText::HighestRegistered, user, parent)
-    , m_transfer(link, m_prompt)
+ProgramSection::ProgramSection(DriveLink &link, UserPrompt &user)
+    : TransferSection(BackupIndex::Programs, QStringLiteral("prg"), true,
+                      ProgramText::HighestRegistered, user, link)
 {
     connect(&m_transfer, &ProgramTransfer::lampToggled, this, &BackupSection::lampToggled);
     connect(&m_transfer, &ProgramTransfer::finished, this, &ProgramSection::onFinished);
@@ -143,12 +140,10 @@ void ProgramSection::next()
 
 // --- Index and unequal division tables -----------------------------------------
 
-IndexTableSection::IndexTableSection(const IndexTableKind &kind, DriveLink &link, UserPrompt &user,
-                                     QObject *parent)
-    : BackupSection(&kind == &IndexTableKind::typeA() ? BackupIndex::IndexTables
-                                                      : BackupIndex::DivisionTables,
-                    kind.extension, true, 1, user, parent)
-    , m_transfer(kind, link, m_prompt)
+IndexTableSection::IndexTableSection(const IndexTableKind &kind, DriveLink &link, UserPrompt &user)
+    : TransferSection(&kind == &IndexTableKind::typeA() ? BackupIndex::IndexTables
+                                                        : BackupIndex::DivisionTables,
+                      kind.extension, true, 1, user, kind, link)
 {
     connect(&m_transfer, &IndexTableTransfer::lampToggled, this, &BackupSection::lampToggled);
     connect(&m_transfer, &IndexTableTransfer::finished, this, &IndexTableSection::onFinished);
@@ -211,9 +206,8 @@ void IndexTableSection::next()
 
 // --- Absolute-accuracy table -----------------------------------------------------
 
-AccuracySection::AccuracySection(DriveLink &link, UserPrompt &user, QObject *parent)
-    : BackupSection(BackupIndex::Accuracy, QStringLiteral("aac"), false, 0, user, parent)
-    , m_transfer(link, m_prompt)
+AccuracySection::AccuracySection(DriveLink &link, UserPrompt &user)
+    : TransferSection(BackupIndex::Accuracy, QStringLiteral("aac"), false, 0, user, link)
 {
     connect(&m_transfer, &AccuracyTableTransfer::lampToggled, this, &BackupSection::lampToggled);
     connect(&m_transfer, &AccuracyTableTransfer::finished, this,

@@ -9,59 +9,61 @@
 
 #include <QList>
 
+#include <utility>
+
 class DriveLink;
 
-// The sections of the all-data backup over the features' own exchanges.
+// The sections of the all-data backup over the features' own exchanges. A
+// section owns its feature's exchange, which talks through the section's
+// prompt and hears the link's callbacks through it.
+template <typename Transfer> class TransferSection : public BackupSection
+{
+public:
+    template <typename... Args>
+    TransferSection(int code, const QString &extension, bool numbered, int highestItem,
+                    UserPrompt &user, Args &&...transferArgs)
+        : BackupSection(code, extension, numbered, highestItem, user)
+        , m_transfer(std::forward<Args>(transferArgs)..., m_prompt)
+    {}
+
+    Transfer &transfer() { return m_transfer; }
+    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
+    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+
+protected:
+    Transfer m_transfer;
+};
 
 // Parameters: the parameter manager's upload and download (its file check,
 // the guarded parameters' question, the refused keys); the download leaves
 // the restart to the backup.
-class ParameterSection : public BackupSection
+class ParameterSection : public TransferSection<ParameterTransfer>
 {
-    Q_OBJECT
 public:
-    ParameterSection(DriveLink &link, UserPrompt &user, QObject *parent = nullptr);
-    ParameterTransfer &transfer() { return m_transfer; }
-
-    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
-    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+    ParameterSection(DriveLink &link, UserPrompt &user);
 
 protected:
     void startBackup() override;
     void startRestore() override;
-
-private:
-    ParameterTransfer m_transfer;
 };
 
 // The I/O configuration ("ioc").
-class IoConfigSection : public BackupSection
+class IoConfigSection : public TransferSection<IoConfigTransfer>
 {
-    Q_OBJECT
 public:
-    IoConfigSection(DriveLink &link, UserPrompt &user, QObject *parent = nullptr);
-
-    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
-    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+    IoConfigSection(DriveLink &link, UserPrompt &user);
 
 protected:
     void startBackup() override;
     void startRestore() override;
-
-private:
-    IoConfigTransfer m_transfer;
 };
 
 // The programs: the drive's listing, then one program file per listed
 // program (base + number + ".prg"); a restore registers each listed file.
-class ProgramSection : public BackupSection
+class ProgramSection : public TransferSection<ProgramTransfer>
 {
-    Q_OBJECT
 public:
-    ProgramSection(DriveLink &link, UserPrompt &user, QObject *parent = nullptr);
-
-    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
-    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+    ProgramSection(DriveLink &link, UserPrompt &user);
 
 protected:
     void startBackup() override;
@@ -71,7 +73,6 @@ private:
     void onFinished(ProgramTransfer::Outcome outcome, const QString &message);
     void next();
 
-    ProgramTransfer m_transfer;
     bool m_listing = false;
     QList<int> m_items;
     int m_next = 0;
@@ -80,15 +81,10 @@ private:
 // The index compensation (type A, "idx") or unequal division tables (type B,
 // "idp"): the kind's batch upload into the folder, whose batch file names
 // the stored tables; a restore sends each listed table file.
-class IndexTableSection : public BackupSection
+class IndexTableSection : public TransferSection<IndexTableTransfer>
 {
-    Q_OBJECT
 public:
-    IndexTableSection(const IndexTableKind &kind, DriveLink &link, UserPrompt &user,
-                      QObject *parent = nullptr);
-
-    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
-    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+    IndexTableSection(const IndexTableKind &kind, DriveLink &link, UserPrompt &user);
 
 protected:
     void startBackup() override;
@@ -98,25 +94,17 @@ private:
     void onFinished(IndexTableTransfer::Outcome outcome, const QString &message);
     void next();
 
-    IndexTableTransfer m_transfer;
     QString m_batchPath;
     int m_next = 0;
 };
 
 // The absolute-accuracy table ("aac").
-class AccuracySection : public BackupSection
+class AccuracySection : public TransferSection<AccuracyTableTransfer>
 {
-    Q_OBJECT
 public:
-    AccuracySection(DriveLink &link, UserPrompt &user, QObject *parent = nullptr);
-
-    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
-    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+    AccuracySection(DriveLink &link, UserPrompt &user);
 
 protected:
     void startBackup() override;
     void startRestore() override;
-
-private:
-    AccuracyTableTransfer m_transfer;
 };

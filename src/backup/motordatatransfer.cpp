@@ -205,7 +205,12 @@ bool MotorDataTransfer::takeReply(const QByteArray &line)
     case Ask::Done:
         return line == "R00";
     case Ask::Register:
-        return line == allReset;
+        if (line != allReset)
+            return false;
+        if (m_step.command == DriveCommand::registerPartB() && !m_steps.isEmpty())
+            Q_EMIT progress(1, 2,
+                            QFileInfo(m_indexPath).completeBaseName() + QStringLiteral(".dfa"));
+        return true;
     }
     return false;
 }
@@ -326,6 +331,7 @@ void MotorDataTransfer::download()
     }
     if (!readScripts(path))
         return;
+    Q_EMIT progress(0, 2, QFileInfo(path).completeBaseName() + QStringLiteral(".dfb"));
     sendNext();
 }
 

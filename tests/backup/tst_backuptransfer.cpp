@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -259,6 +260,8 @@ private Q_SLOTS:
         QCOMPARE(sent.last(), QByteArray("@96"));
         for (const QByteArray &command : notSent)
             QVERIFY2(!sent.contains(command), command.constData());
+        // The section lists live in memory: nothing lands in the working folder.
+        QVERIFY(!QFile::exists(QFileInfo(indexName).completeBaseName() + QStringLiteral(".tmp")));
     }
 
     // The motor data into its scripts (a 31-character main string makes an
