@@ -1,6 +1,7 @@
 #include "features.h"
 
 #include "cam/camfeature.h"
+#include "backup/backupfeature.h"
 #include "comp/tablefeature.h"
 #include "io/iofeature.h"
 #include "link/terminalfeature.h"
@@ -20,4 +21,5 @@ void registerFeatures(MainMenuWindow &window)
     registerWaveFeatures(window);
     registerTableFeatures(window);
     registerCamFeatures(window);
+    registerBackupFeatures(window);
 }

@@ -50,7 +50,11 @@ int main(int argc, char *argv[])
         "              the point table (registers 600-799) as CSV\n"
         "  cam upload|download N F.cdt | cam batch-upload F.whc [--yes]\n"
         "  cam batch-download F.whc | cam universal F.unv --out F.cdt\n"
-        "              move cam profiles; compute a universal profile"));
+        "              move cam profiles; compute a universal profile\n"
+        "  backup F.wha | restore F.wha [--yes]\n"
+        "              all user data of the drive to and from a backup set\n"
+        "  motor-backup F.whm | motor-restore F.whm [--yes]\n"
+        "              the motor data to and from its two scripts"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(
@@ -95,6 +99,14 @@ int main(int argc, char *argv[])
         run = runPointsVerb;
     else if (verb == QLatin1String("cam"))
         run = runCamVerb;
+    else if (verb == QLatin1String("backup"))
+        run = runBackupVerb;
+    else if (verb == QLatin1String("restore"))
+        run = runRestoreVerb;
+    else if (verb == QLatin1String("motor-backup"))
+        run = runMotorBackupVerb;
+    else if (verb == QLatin1String("motor-restore"))
+        run = runMotorRestoreVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

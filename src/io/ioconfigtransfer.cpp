@@ -217,7 +217,9 @@ void IoConfigTransfer::downloadReply(const QByteArray &line)
         return;
     case StoringLogic:
         // Only the answer to @79:0 completes the download.
-        if (line.startsWith("R00")) {
+        if (line.startsWith("R00") && !m_restartAfterDownload) {
+            end(Outcome::Succeeded, text(129));
+        } else if (line.startsWith("R00")) {
             m_pendingMessage = text(129) + lineBreak + text(160);
             m_prompt->message(m_pendingMessage);
             m_resetSent = true;

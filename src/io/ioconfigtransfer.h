@@ -49,6 +49,9 @@ public:
     ~IoConfigTransfer() override;
 
     void setPrompt(UserPrompt &prompt) { m_prompt = &prompt; }
+    // Off: a download ends once @79:0 is answered and the caller restarts
+    // the drive when its own chain of downloads is over (the all-data restore).
+    void setRestartAfterDownload(bool on) { m_restartAfterDownload = on; }
 
     // Each asks for the file through the prompt first; nothing happens when
     // the user cancels.
@@ -97,6 +100,7 @@ private:
     int m_mode = Upload;
     int m_step = OpeningTransfer;
     bool m_resetSent = false;
+    bool m_restartAfterDownload = true;
     QString m_path;
     QByteArrayList m_lines;
     QList<IoConfigFile::Word> m_words;

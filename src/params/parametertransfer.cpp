@@ -437,6 +437,10 @@ void ParameterTransfer::downloadReply(const QByteArray &line)
             writeNextLine();
             return;
         case ClosingTransfer:
+            if (!m_restartAfterDownload) {
+                end(Outcome::Succeeded, completionMessage());
+                return;
+            }
             tell(completionMessage());
             m_step = RestartSent;
             send(DriveCommand::restart());

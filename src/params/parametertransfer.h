@@ -81,6 +81,9 @@ public:
     void setEnglish(bool on) { m_english = on; }
     // The date and time written into an uploaded file (tests fix them).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // Off: a download ends once @54 is answered and the caller restarts the
+    // drive when its own chain of downloads is over (the all-data restore).
+    void setRestartAfterDownload(bool on) { m_restartAfterDownload = on; }
 
     // Each asks for the file through the prompt first; nothing happens when
     // the user cancels.
@@ -155,6 +158,7 @@ private:
     std::function<QDateTime()> m_clock;
     bool m_siblingVariant = false;
     bool m_english = false;
+    bool m_restartAfterDownload = true;
 
     // One set of transfer state for the one operation that runs.
     Operation m_operation = NoOperation;

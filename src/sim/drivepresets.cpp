@@ -4,6 +4,39 @@
 
 namespace {
 
+// Every kind of user data at its fullest: twenty programs, both tables of
+// both index kinds, logic words in every I/O word, a characteristic table of
+// fifteen points (the 360-entry accuracy table is seeded already).
+void loadFully(DriveState &s)
+{
+    s.clearPrograms();
+    for (int k = 0; k < 20; ++k) {
+        const QByteArray n = QByteArray::number(k * 4);
+        s.setProgram(k * 4, quint16(k % 4),
+                     {"'full program " + n, "SPD " + QByteArray::number(100 + k), "ACC 50 'ramp",
+                      "MOV " + QByteArray::number(1000 * (k + 1)) + " 'out",
+                      "TIM " + QByteArray::number(10 * k), "MOV 0 'home", "END"});
+    }
+    for (int t = 0; t < 2; ++t) {
+        QList<qint32> index;
+        QList<qint32> division;
+        for (int i = 0; i < 16 + 8 * t; ++i) {
+            index.append((i * 7 + t) % 11 - 5);
+            division.append(i * (360000 / (16 + 8 * t)));
+        }
+        s.indexTables[t] = {true, index};
+        s.divisionTables[t] = {true, division};
+    }
+    for (int w = 0; w < DiscreteIo::words(s.io.inputCount); ++w)
+        s.io.inputLogic[w] = quint16(0x1234 + 0x1111 * w);
+    for (int w = 0; w < DiscreteIo::words(s.io.outputCount); ++w)
+        s.io.outputLogic[w] = quint16(0xA5A5 ^ (0x0101 * w));
+    QList<std::pair<qint16, qint16>> curve;
+    for (int p = 0; p < 15; ++p)
+        curve.append({qint16(p * 100), qint16(p * 250 - p * p * 5)});
+    s.characteristicTables[0] = curve;
+}
+
 bool applyOne(VirtualDrive &drive, const QString &name)
 {
     DriveState &s = drive.state();
@@ -88,6 +121,8 @@ bool applyOne(VirtualDrive &drive, const QString &name)
             item.writable = false;
             s.items.insert(item);
         }
+    } else if (name == u"full") {
+        loadFully(s);
     } else {
         return false;
     }
@@ -120,5 +155,5 @@ QStringList DrivePresets::names()
             QStringLiteral("alarm"),       QStringLiteral("station3"), QStringLiteral("no_params"),
             QStringLiteral("empty_group"), QStringLiteral("compact"),  QStringLiteral("big_params"),
             QStringLiteral("big_items"),   QStringLiteral("io12x8"),   QStringLiteral("io40"),
-            QStringLiteral("io256")};
+            QStringLiteral("io256"),       QStringLiteral("full")};
 }

@@ -1,6 +1,7 @@
 #include "sim/drivestate.h"
 
 #include "sim/camfamily.h"
+#include "sim/motorfamily.h"
 #include "sim/operatefamily.h"
 #include "sim/tablefamily.h"
 
@@ -85,6 +86,7 @@ DriveState::DriveState()
     setProgram(95, 0x0000, {"'SIM read-only sample", "SPD 50", "MOV 0", "END"});
     TableFamily::seed(*this);
     CamFamily::seed(*this);
+    MotorFamily::seed(*this);
 }
 
 void DriveState::seed()

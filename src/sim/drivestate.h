@@ -8,6 +8,7 @@
 #include <QMap>
 
 #include <array>
+#include <utility>
 
 // One entry of the drive's machine parameter table (motor data). The slot of
 // a COM entry is the address that `"pr:<slot>` reads.
@@ -127,6 +128,8 @@ public:
     QByteArray motorStringC = "DM1060B-ADJ";
     QByteArray motorStringD = "CAL20240101";
     QList<MachineEntry> machine;
+    // The characteristic tables 0-2 (motor data), up to 15 points each.
+    std::array<QList<std::pair<qint16, qint16>>, 3> characteristicTables;
 
     // --- Items -----------------------------------------------------------
     ItemStore items;

@@ -5,6 +5,7 @@
 #include "sim/helpfamily.h"
 #include "sim/iofamily.h"
 #include "sim/loggingfamily.h"
+#include "sim/motorfamily.h"
 #include "sim/operatefamily.h"
 #include "sim/parameterfamily.h"
 #include "sim/programfamily.h"
@@ -51,6 +52,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<OperateFamily>());
     m_families.push_back(std::make_unique<TableFamily>());
     m_families.push_back(std::make_unique<CamFamily>());
+    m_families.push_back(std::make_unique<MotorFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "backupsection.h"
+#include "comp/accuracytabletransfer.h"
+#include "comp/indextabletransfer.h"
+#include "io/ioconfigtransfer.h"
+#include "params/parametertransfer.h"
+#include "programs/programtransfer.h"
+
+#include <QList>
+
+#include <utility>
+
+class DriveLink;
+
+// The sections of the all-data backup over the features' own exchanges. A
+// section owns its feature's exchange, which talks through the section's
+// prompt and hears the link's callbacks through it.
+template <typename Transfer> class TransferSection : public BackupSection
+{
+public:
+    template <typename... Args>
+    TransferSection(int code, const QString &extension, bool numbered, int highestItem,
+                    UserPrompt &user, Args &&...transferArgs)
+        : BackupSection(code, extension, numbered, highestItem, user)
+        , m_transfer(std::forward<Args>(transferArgs)..., m_prompt)
+    {}
+
+    Transfer &transfer() { return m_transfer; }
+    void onLinkReply(const QByteArray &line) override { m_transfer.onLinkReply(line); }
+    void onLinkTimeout() override { m_transfer.onLinkTimeout(); }
+
+protected:
+    Transfer m_transfer;
+};
+
+// Parameters: the parameter manager's upload and download (its file check,
+// the guarded parameters' question, the refused keys); the download leaves
+// the restart to the backup.
+class ParameterSection : public TransferSection<ParameterTransfer>
+{
+public:
+    ParameterSection(DriveLink &link, UserPrompt &user);
+
+protected:
+    void startBackup() override;
+    void startRestore() override;
+};
+
+// The I/O configuration ("ioc").
+class IoConfigSection : public TransferSection<IoConfigTransfer>
+{
+public:
+    IoConfigSection(DriveLink &link, UserPrompt &user);
+
+protected:
+    void startBackup() override;
+    void startRestore() override;
+};
+
+// The programs: the drive's listing, then one program file per listed
+// program (base + number + ".prg"); a restore registers each listed file.
+class ProgramSection : public TransferSection<ProgramTransfer>
+{
+public:
+    ProgramSection(DriveLink &link, UserPrompt &user);
+
+protected:
+    void startBackup() override;
+    void startRestore() override;
+
+private:
+    void onFinished(ProgramTransfer::Outcome outcome, const QString &message);
+    void next();
+
+    bool m_listing = false;
+    QList<int> m_items;
+    int m_next = 0;
+};
+
+// The index compensation (type A, "idx") or unequal division tables (type B,
+// "idp"): the kind's batch upload into the folder, whose batch file names
+// the stored tables; a restore sends each listed table file.
+class IndexTableSection : public TransferSection<IndexTableTransfer>
+{
+public:
+    IndexTableSection(const IndexTableKind &kind, DriveLink &link, UserPrompt &user);
+
+protected:
+    void startBackup() override;
+    void startRestore() override;
+
+private:
+    void onFinished(IndexTableTransfer::Outcome outcome, const QString &message);
+    void next();
+
+    QString m_batchPath;
+    int m_next = 0;
+};
+
+// The absolute-accuracy table ("aac").
+class AccuracySection : public TransferSection<AccuracyTableTransfer>
+{
+public:
+    AccuracySection(DriveLink &link, UserPrompt &user);
+
+protected:
+    void startBackup() override;
+    void startRestore() override;
+};
