@@ -117,7 +117,8 @@ int CamMenuDialog::chooseNumber()
 {
     if (m_chooseNumber)
         return m_chooseNumber();
-    TableNumberDialog number(224, CamProfile::LowestNumber, CamProfile::HighestNumber, 136, this);
+    TableNumberDialog number(224, CamProfile::LowestNumber, CamProfile::HighestNumber, 136,
+                             *m_prompt, this);
     number.setValue(CamProfile::LowestNumber);
     return number.exec() == QDialog::Accepted ? number.value() : 0;
 }

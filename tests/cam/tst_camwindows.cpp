@@ -136,7 +136,7 @@ private Q_SLOTS:
             menu.setPrompt(&m_prompt);
             menu.show();
             QVERIFY(menu.grab().save(prefix + QStringLiteral("cam-menu.png")));
-            TableNumberDialog number(224, 1, 16, 136);
+            TableNumberDialog number(224, 1, 16, 136, m_prompt);
             QVERIFY(number.grab().save(prefix + QStringLiteral("cam-number.png")));
             CamViewDialog view(menu.transfer(), m_prompt);
             view.setGraphOpener([&](const CamProfile &profile) {
