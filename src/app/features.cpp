@@ -1,7 +1,7 @@
 #include "features.h"
 
-#include "cam/camfeature.h"
 #include "backup/backupfeature.h"
+#include "cam/camfeature.h"
 #include "comp/tablefeature.h"
 #include "io/iofeature.h"
 #include "link/terminalfeature.h"

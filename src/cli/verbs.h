@@ -19,8 +19,9 @@ int runScopeVerb(CliSession &session, const QStringList &args);    // scope item
 void addScopeOptions(QCommandLineParser &parser);
 int runTableVerb(CliSession &session, const QStringList &args);  // table upload|download|batch-…
 int runPointsVerb(CliSession &session, const QStringList &args); // points upload|download
-int runCamVerb(CliSession &session, const QStringList &args);    // cam upload|download|batch-…|universal
-int runBackupVerb(CliSession &session, const QStringList &args);  // backup FILE.wha
-int runRestoreVerb(CliSession &session, const QStringList &args); // restore FILE.wha
+int runCamVerb(CliSession &session,
+               const QStringList &args); // cam upload|download|batch-…|universal
+int runBackupVerb(CliSession &session, const QStringList &args);       // backup FILE.wha
+int runRestoreVerb(CliSession &session, const QStringList &args);      // restore FILE.wha
 int runMotorBackupVerb(CliSession &session, const QStringList &args);  // motor-backup FILE.whm
 int runMotorRestoreVerb(CliSession &session, const QStringList &args); // motor-restore FILE.whm
