@@ -26,11 +26,12 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Talks to a servo drive over its serial line without the windows.\n\n"
         "Verbs:\n"
-        "  info        the drive's start-up facts, one per line\n"
+        "  info        the drive's start-up facts, one per line (--json: one object)\n"
+        "  ports       COM1-COM8 and their devices, then the serial devices found\n"
         "  send LINE   send one command line and print the reply line\n"
         "  params upload FILE | params download FILE [--yes]\n"
         "              move the parameter set between the drive and a file\n"
-        "  programs list | programs upload N F.prg | programs delete N\n"
+        "  programs list [--json] | programs upload N F.prg | programs delete N\n"
         "  programs download N F.prg | programs batch-upload F.whp\n"
         "  programs batch-download F.whp   [--yes]\n"
         "              move the drive's programs to and from files\n"
@@ -89,6 +90,8 @@ int main(int argc, char *argv[])
         run = runTableVerb;
     else if (verb == QLatin1String("points"))
         run = runPointsVerb;
+    else if (verb == QLatin1String("ports"))
+        run = runPortsVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

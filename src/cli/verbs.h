@@ -19,3 +19,4 @@ int runScopeVerb(CliSession &session, const QStringList &args);    // scope item
 void addScopeOptions(QCommandLineParser &parser);
 int runTableVerb(CliSession &session, const QStringList &args);  // table upload|download|batch-…
 int runPointsVerb(CliSession &session, const QStringList &args); // points upload|download
+int runPortsVerb(CliSession &session, const QStringList &args);  // ports
