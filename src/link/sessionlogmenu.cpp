@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
+#include <memory>
+
 SessionLogMenu::SessionLogMenu(QPlainTextEdit *view, std::function<QStringList()> heldLines)
     : QObject(view)
     , m_view(view)

@@ -42,10 +42,12 @@ private Q_SLOTS:
         const int any = int(ModuleChoice::Language::Any);
         const int en = int(ModuleChoice::Language::English);
         const int ja = int(ModuleChoice::Language::Japanese);
-        QTest::newRow("any prefers Japanese") << both << any << QStringLiteral("Torvane_J_Resource") << false;
+        QTest::newRow("any prefers Japanese")
+            << both << any << QStringLiteral("Torvane_J_Resource") << false;
         QTest::newRow("en") << both << en << QStringLiteral("Torvane_E_Resource") << true;
         QTest::newRow("ja") << both << ja << QStringLiteral("Torvane_J_Resource") << false;
-        QTest::newRow("en without it") << japanese << en << QStringLiteral("Torvane_J_Resource") << false;
+        QTest::newRow("en without it")
+            << japanese << en << QStringLiteral("Torvane_J_Resource") << false;
         QTest::newRow("ja without modules") << QStringList() << ja << QString() << false;
         QTest::newRow("en without modules") << QStringList() << en << QString() << false;
     }
@@ -67,12 +69,11 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(QStringLiteral(TORVANE_BIN_DIR "/") + name,
                                 QDir(modules).filePath(name)));
         }
-        const Catalogue::Choice choice =
-            ModuleChoice::load(Catalogue::instance(), {bin, modules},
-                               ModuleChoice::Language(language));
-        QCOMPARE(choice.modulePath, loaded.isEmpty()
-                                        ? QString()
-                                        : QDir(modules).filePath(Catalogue::moduleFileName(loaded)));
+        const Catalogue::Choice choice = ModuleChoice::load(Catalogue::instance(), {bin, modules},
+                                                            ModuleChoice::Language(language));
+        QCOMPARE(choice.modulePath,
+                 loaded.isEmpty() ? QString()
+                                  : QDir(modules).filePath(Catalogue::moduleFileName(loaded)));
         QCOMPARE(choice.english, english);
         Catalogue::instance().useBuiltin();
     }

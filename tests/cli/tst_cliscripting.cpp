@@ -21,8 +21,7 @@ private:
     {
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(out, &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject() ||
-            out.count('\n') != 1)
+        if (error.error != QJsonParseError::NoError || !document.isObject() || out.count('\n') != 1)
             return {};
         return document.object();
     }
@@ -37,8 +36,8 @@ private Q_SLOTS:
     void infoJson()
     {
         DriveSimProcess sim;
-        const CliResult r = runCli(
-            {QStringLiteral("--port"), sim.path(), QStringLiteral("info"), QStringLiteral("--json")});
+        const CliResult r = runCli({QStringLiteral("--port"), sim.path(), QStringLiteral("info"),
+                                    QStringLiteral("--json")});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject info = onlyObject(r.out);
         QCOMPARE(info.keys(), (QStringList{"AbsAccComp", "Complete", "EnglishDisplay",
@@ -70,9 +69,9 @@ private Q_SLOTS:
         DriveSimProcess sim;
         const QString file = m_dir.filePath(QStringLiteral("trace.log"));
         for (int run = 0; run < 2; ++run) {
-            const CliResult r = runCli({QStringLiteral("--port"), sim.path(),
-                                        QStringLiteral("--trace-file"), file,
-                                        QStringLiteral("send"), QStringLiteral("@44")});
+            const CliResult r =
+                runCli({QStringLiteral("--port"), sim.path(), QStringLiteral("--trace-file"), file,
+                        QStringLiteral("send"), QStringLiteral("@44")});
             QCOMPARE(r.exitCode, 0);
             QVERIFY(r.err.isEmpty());
         }
@@ -82,12 +81,14 @@ private Q_SLOTS:
         // Two runs appended, each its command and the reply, then the final
         // line end.
         QCOMPARE(lines.size(), 5);
-        const QRegularExpression stamp(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )"));
+        const QRegularExpression stamp(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )"));
         for (int i = 0; i < 4; ++i) {
             const QString line = QString::fromUtf8(lines.at(i));
             QVERIFY2(stamp.match(line).hasMatch(), qPrintable(line));
-            QVERIFY2(line.mid(24).startsWith(i % 2 ? QLatin1String(" <- R5Z") : QLatin1String("-> @44")),
-                     qPrintable(line));
+            QVERIFY2(
+                line.mid(24).startsWith(i % 2 ? QLatin1String(" <- R5Z") : QLatin1String("-> @44")),
+                qPrintable(line));
         }
         QVERIFY(lines.at(4).isEmpty());
     }
@@ -95,10 +96,10 @@ private Q_SLOTS:
     void traceFileThatCannotBeWritten()
     {
         DriveSimProcess sim;
-        const CliResult r = runCli({QStringLiteral("--port"), sim.path(),
-                                    QStringLiteral("--trace-file"),
-                                    m_dir.filePath(QStringLiteral("no/such/folder/trace.log")),
-                                    QStringLiteral("send"), QStringLiteral("@44")});
+        const CliResult r =
+            runCli({QStringLiteral("--port"), sim.path(), QStringLiteral("--trace-file"),
+                    m_dir.filePath(QStringLiteral("no/such/folder/trace.log")),
+                    QStringLiteral("send"), QStringLiteral("@44")});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith("Cannot write the trace file "), r.err.constData());
         QVERIFY(r.out.isEmpty());

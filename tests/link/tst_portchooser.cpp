@@ -95,7 +95,8 @@ private Q_SLOTS:
         QVERIFY(QDir(dev.path()).mkpath(QStringLiteral("serial/by-id")));
         const QString byId = dev.filePath(QStringLiteral("serial/by-id"));
         // udev's links are relative, as here.
-        QVERIFY(QFile::link(QStringLiteral("../../ttyUSB0"), byId + QStringLiteral("/usb-FTDI-port0")));
+        QVERIFY(
+            QFile::link(QStringLiteral("../../ttyUSB0"), byId + QStringLiteral("/usb-FTDI-port0")));
         const QString found = SystemSerialDevices::stablePath(dev.filePath(device), byId);
         QCOMPARE(found, expected.isEmpty() ? QString() : byId + QLatin1Char('/') + expected);
     }
@@ -121,7 +122,8 @@ private Q_SLOTS:
         const QList<QAction *> actions = menu->actions();
         QCOMPARE(actions.size(), 2);
         QCOMPARE(actions.at(0)->text(),
-                 adapter().stablePath + QStringLiteral("  (FT232R USB UART, FTDI, serial A10K3B7Q)"));
+                 adapter().stablePath +
+                     QStringLiteral("  (FT232R USB UART, FTDI, serial A10K3B7Q)"));
         QCOMPARE(actions.at(1)->text(), QStringLiteral("/dev/ttyS0"));
         actions.at(0)->trigger();
         QCOMPARE(map.path(2), adapter().stablePath);
@@ -169,8 +171,9 @@ private Q_SLOTS:
         QVERIFY(!picture.isNull());
         const QString dir = qEnvironmentVariable("TORVANE_SHOTS_DIR");
         if (!dir.isEmpty()) {
-            const QString name = QStringLiteral("portchooser-%1%2.png")
-                                     .arg(module.mid(8, 1).toLower(), devices ? QString() : QStringLiteral("-none"));
+            const QString name =
+                QStringLiteral("portchooser-%1%2.png")
+                    .arg(module.mid(8, 1).toLower(), devices ? QString() : QStringLiteral("-none"));
             QVERIFY(picture.save(QDir(dir).filePath(name)));
         }
     }
