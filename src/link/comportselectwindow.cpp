@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 // The program's own texts of this window, by number, with the English text
 // for a set that lacks them.
@@ -77,7 +79,11 @@ ComPortSelectWindow::ComPortSelectWindow(DriveLink &link, PortMap &map, ProfileS
     m_deviceList = new QTreeWidget(this);
     m_deviceList->setRootIsDecorated(false);
     m_deviceList->setHeaderLabels({text(1244, "Device"), text(1245, "Description"),
-                                   text(1246, "Manufacturer"), text(1247, "Serial number")});
+                                   text(1246, "Manufacturer"), text(1247, "Serial number"),
+                                   text(1253, "Stable path")});
+    // Room for four devices; more scroll.
+    m_deviceList->setFixedHeight(m_deviceList->header()->sizeHint().height() +
+                                 5 * m_deviceList->fontMetrics().height() + 8);
     m_deviceList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_deviceList->setToolTip(
         text(1248, "Double-click a device to use it for the selected number."));
@@ -141,11 +147,18 @@ void ComPortSelectWindow::refreshDevices()
     m_deviceList->clear();
     const QList<SerialDevice> devices = m_devices->devices();
     for (const SerialDevice &device : devices) {
-        auto *item = new QTreeWidgetItem(m_deviceList, {device.preferredPath(), device.description,
-                                                        device.manufacturer, device.serialNumber});
+        auto *item =
+            new QTreeWidgetItem(m_deviceList, {device.path, device.description, device.manufacturer,
+                                               device.serialNumber, device.stablePath});
         item->setData(0, Qt::UserRole, device.preferredPath());
-        item->setToolTip(0, device.path);
+        item->setToolTip(0, device.preferredPath());
     }
+    // Wide enough for all but the stable path, which may scroll.
+    int width = 2 * m_deviceList->frameWidth() + 4;
+    for (int column = 0; column < 4; ++column)
+        width += std::max(m_deviceList->sizeHintForColumn(column),
+                          m_deviceList->header()->sectionSizeHint(column));
+    m_deviceList->setMinimumWidth(width);
     m_deviceList->setVisible(!devices.isEmpty());
     m_noDevices->setVisible(devices.isEmpty());
 }

@@ -109,10 +109,11 @@ private Q_SLOTS:
         QTreeWidget *list = window.deviceList();
         QCOMPARE(list->topLevelItemCount(), 2);
         const QTreeWidgetItem *first = list->topLevelItem(0);
-        QCOMPARE(first->text(0), adapter().stablePath);
+        QCOMPARE(first->text(0), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(first->text(1), QStringLiteral("FT232R USB UART"));
         QCOMPARE(first->text(2), QStringLiteral("FTDI"));
         QCOMPARE(first->text(3), QStringLiteral("A10K3B7Q"));
+        QCOMPARE(first->text(4), adapter().stablePath);
         QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("/dev/ttyS0"));
         QVERIFY(window.noDevicesLabel()->isHidden());
 
