@@ -63,7 +63,8 @@ bool asksForHelpOrVersion(int argc, char *argv[])
 
 // The language of this run: the option, else TORVANE_LANGUAGE, else the
 // order of preference. A wrong option is a usage error; a wrong variable is
-// named and left aside, since it may be meant for another program version.
+// named and left aside, so that a slip in a login script does not keep the
+// program from starting.
 std::optional<ModuleChoice::Language> chosenLanguage(const QCommandLineParser &parser,
                                                      const QCommandLineOption &option)
 {

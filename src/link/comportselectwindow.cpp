@@ -154,9 +154,10 @@ void ComPortSelectWindow::refreshDevices()
         item->setToolTip(0, device.preferredPath());
     }
     // Wide enough for all but the stable path, which may scroll.
+    const QAbstractItemView *view = m_deviceList;
     int width = 2 * m_deviceList->frameWidth() + 4;
     for (int column = 0; column < 4; ++column)
-        width += std::max(m_deviceList->sizeHintForColumn(column),
+        width += std::max(view->sizeHintForColumn(column),
                           m_deviceList->header()->sectionSizeHint(column));
     m_deviceList->setMinimumWidth(width);
     m_deviceList->setVisible(!devices.isEmpty());
