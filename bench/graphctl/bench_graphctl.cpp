@@ -2,7 +2,7 @@
 // 250 points (an oscilloscope record) and four graphs of 1,000,000 points.
 // Prints the figures; targets are under 1 ms and under 30 ms. --quick leaves
 // out the slow drawing of every point without column reduction, --small
-// draws the 250 points only.
+// draws the 250 points only, --save DIR keeps the dense drawings as PNG.
 #include "corvex32ctrl.h"
 
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 namespace {
 
@@ -33,6 +34,13 @@ void fill(COrvex32Ctrl &graph, int count)
     }
 }
 
+// --save DIR keeps the last drawing of each dense variant for a look.
+QString &saveDir()
+{
+    static QString dir;
+    return dir;
+}
+
 double threadCpuMs()
 {
     timespec ts{};
@@ -49,7 +57,9 @@ struct Figure
 // Median times of one drawing. The processor time is what the drawing costs
 // when the machine is busy with other work; the wall time is what a user waits.
 Figure timeDrawing(const COrvex32Ctrl &graph, const QSize &size, Orvex32Renderer::Parts parts,
-                   int rounds, bool reduce = true)
+                   int rounds, bool reduce = true,
+                   const std::function<void(QList<GraphSettings> &)> &tweak = {},
+                   const QString &saveName = {})
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -57,6 +67,8 @@ Figure timeDrawing(const COrvex32Ctrl &graph, const QSize &size, Orvex32Renderer
     QList<GraphSettings> graphs;
     for (int g = 0; g < graph.graphCount(); ++g)
         graphs << graph.graphSettings(g);
+    if (tweak)
+        tweak(graphs);
     Orvex32Renderer renderer(graph.settings(), graphs, graph.store(), {});
     renderer.setColumnReduction(reduce);
     QList<double> wall, cpu;
@@ -70,6 +82,8 @@ Figure timeDrawing(const COrvex32Ctrl &graph, const QSize &size, Orvex32Renderer
         cpu << threadCpuMs() - cpuStart;
         wall << timer.nsecsElapsed() / 1e6;
     }
+    if (!saveName.isEmpty() && !saveDir().isEmpty())
+        image.save(saveDir() + QLatin1Char('/') + saveName + QStringLiteral(".png"));
     std::sort(wall.begin(), wall.end());
     std::sort(cpu.begin(), cpu.end());
     return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
@@ -90,6 +104,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QSize size(1000, 600);
+    const int save = int(app.arguments().indexOf(QStringLiteral("--save")));
+    if (save > 0 && save + 1 < app.arguments().size())
+        saveDir() = app.arguments().at(save + 1);
 
     COrvex32Ctrl graph;
     graph.resize(size);
@@ -119,6 +136,32 @@ int main(int argc, char **argv)
     fill(graph, 1000000);
     report("4 x 1,000,000 points:", timeDrawing(graph, size, Orvex32Renderer::Graphs, 15),
            timeDrawing(graph, size, Orvex32Renderer::AllParts, 15), "< 30 ms");
+    // Every line style at widths 1 to 3 on all four graphs, and markers on
+    // one graph.
+    const char *styles[] = {"solid", "dash", "dot", "dash-dot", "dash-dot-dot"};
+    for (int kind = Orvex32::nbgrLineKindSolid; kind <= Orvex32::nbgrLineKindDashDotDot; ++kind) {
+        for (int width = 1; width <= 3; ++width) {
+            const Figure f = timeDrawing(
+                graph, size, Orvex32Renderer::Graphs, 7, true,
+                [kind, width](QList<GraphSettings> &graphs) {
+                    for (GraphSettings &g : graphs) {
+                        g.lineKind = short(kind);
+                        g.lineWidth = short(width);
+                    }
+                },
+                QStringLiteral("%1-width%2").arg(styles[kind - 1]).arg(width));
+            std::printf("  %-13s width %d   %7.3f ms (cpu %7.3f)   target < 30 ms\n",
+                        styles[kind - 1], width, f.wall, f.cpu);
+        }
+    }
+    for (int marker : {1, 5, 12}) {
+        const Figure f = timeDrawing(
+            graph, size, Orvex32Renderer::Graphs, 7, true,
+            [marker](QList<GraphSettings> &graphs) { graphs[0].markerKind = short(marker); },
+            QStringLiteral("markers%1").arg(marker));
+        std::printf("  markers kind %-2d on one graph   %7.3f ms (cpu %7.3f)   target < 30 ms\n",
+                    marker, f.wall, f.cpu);
+    }
     if (!app.arguments().contains(QStringLiteral("--quick"))) {
         const Figure full = timeDrawing(graph, size, Orvex32Renderer::Graphs, 3, false);
         std::printf("4 x 1,000,000 points, every point drawn (no column reduction): %.1f ms "

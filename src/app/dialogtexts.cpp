@@ -3,6 +3,8 @@
 #include "resources/catalogue.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QWidget>
@@ -27,6 +29,14 @@ QString caption(int dialogId)
 {
     const QString text = Catalogue::instance().dialogCaption(dialogId);
     return text.isEmpty() ? Catalogue::instance().string(267) : text;
+}
+
+int titleWidth(const QWidget *window)
+{
+    // Title bars use about the application font; their icon, buttons and
+    // margins take roughly another six character heights.
+    const QFontMetrics metrics(QApplication::font());
+    return metrics.horizontalAdvance(window->windowTitle()) + 6 * metrics.height() + 24;
 }
 
 void apply(QWidget *dialog, int dialogId)

@@ -19,4 +19,8 @@ void apply(QWidget *dialog, int dialogId);
 // The caption, or the program title when the set has none for this dialog.
 QString caption(int dialogId);
 
+// The width a window needs so that the window manager can show the whole
+// title beside its icon and buttons.
+int titleWidth(const QWidget *window);
+
 } // namespace DialogTexts

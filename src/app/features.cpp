@@ -1,5 +1,6 @@
 #include "features.h"
 
+#include "cam/camfeature.h"
 #include "comp/tablefeature.h"
 #include "io/iofeature.h"
 #include "link/terminalfeature.h"
@@ -18,4 +19,5 @@ void registerFeatures(MainMenuWindow &window)
     registerOperateFeatures(window);
     registerWaveFeatures(window);
     registerTableFeatures(window);
+    registerCamFeatures(window);
 }

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 MainMenuWindow *s_mainWindow = nullptr;
@@ -144,7 +145,10 @@ void MainMenuWindow::initialise(const Options &options)
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1280, 1024);
     m_commMode = new CommModeWindow(m_link, this);
-    m_commMode->move(screen.topLeft());
+    // The frame goes into the corner, not the client area: a window manager
+    // would otherwise push the title bar off the screen.
+    m_commMode->winId();
+    m_commMode->windowHandle()->setFramePosition(screen.topLeft());
     m_commModeShown = options.toolWindows && !Catalogue::instance().bitmapPath(217).isEmpty();
     m_commMode->setVisible(m_commModeShown);
 

@@ -41,13 +41,17 @@ int main(int argc, char *argv[])
         "  terminal    type command lines, read the replies (stdin/stdout)\n"
         "  monitor PARAM...  watch parameters once a second until interrupted\n"
         "  scope items | scope capture [--conditions F.cnd] --out F.gdt\n"
-        "              [--csv F.csv]  the monitor items; record a waveform\n"
+        "              [--csv F.csv] [--timeout S]  the monitor items; record a\n"
+        "              waveform (a log without a record by then is aborted)\n"
         "  table upload|download idx|idp A|B FILE\n"
         "  table upload aac FILE | table download aac FILE [--yes]\n"
         "  table batch-upload FILE.whi|FILE.whb [--yes] | table batch-download FILE\n"
         "              move compensation tables between the drive and files\n"
         "  points upload FILE.csv | points download FILE.csv\n"
-        "              the point table (registers 600-799) as CSV"));
+        "              the point table (registers 600-799) as CSV\n"
+        "  cam upload|download N F.cdt | cam batch-upload F.whc [--yes]\n"
+        "  cam batch-download F.whc | cam universal F.unv --out F.cdt\n"
+        "              move cam profiles; compute a universal profile"));
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(
@@ -92,6 +96,8 @@ int main(int argc, char *argv[])
         run = runPointsVerb;
     else if (verb == QLatin1String("ports"))
         run = runPortsVerb;
+    else if (verb == QLatin1String("cam"))
+        run = runCamVerb;
     const bool known = run || (verb == QLatin1String("info") && rest.isEmpty()) ||
                        (verb == QLatin1String("send") && rest.size() == 1);
     if (!known)

@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -19,6 +20,11 @@ constexpr int CliPollMs = 250;
 const QString conditionsOption = QStringLiteral("conditions");
 const QString outOption = QStringLiteral("out");
 const QString csvOption = QStringLiteral("csv");
+const QString timeoutOption = QStringLiteral("timeout");
+
+// Beyond the record's own length a single-mode log may wait for its trigger
+// this long before it is given up.
+constexpr int DefaultTriggerWaitS = 30;
 
 // Runs the viewer's exchange until `done` says so or the exchange gives up.
 // The item list is read from the drive into a scratch folder each time: the
@@ -130,6 +136,18 @@ int scopeCapture(CliSession &session)
     const QString csv = parser.value(csvOption);
     if (parser.isSet(conditionsOption) && !readConditions(parser.value(conditionsOption)))
         return CliSession::Failure;
+    const LogConditions &conditions = LogConditions::active();
+    const StartArguments arguments =
+        WaveScale::startArguments(conditions.timeIndex, conditions.triggerPosition);
+    int waitS = (arguments.recordLengthMs + 999) / 1000 + DefaultTriggerWaitS;
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        waitS = parser.value(timeoutOption).toInt(&ok);
+        if (!ok || waitS < 1 || waitS > 24 * 3600) {
+            CliSession::printError(QStringLiteral("--timeout takes whole seconds, 1 to 86400."));
+            return CliSession::Usage;
+        }
+    }
     if (!session.connect())
         return CliSession::Failure;
 
@@ -137,6 +155,31 @@ int scopeCapture(CliSession &session)
     ViewerExchange &exchange = run.exchange();
     enum class Phase { Preparing, Recording, Transferring } phase = Phase::Preparing;
     int polls = 0;
+    // A log that never triggers is stopped on the drive once the wait is
+    // over; the run ends when the drive has taken the abort.
+    QTimer wait;
+    wait.setSingleShot(true);
+    wait.setInterval(waitS * 1000);
+    bool givenUp = false;
+    bool aborting = false;
+    const auto abortLog = [&] {
+        aborting = true;
+        exchange.startLogging();
+    };
+    QObject::connect(&wait, &QTimer::timeout, [&] {
+        if (phase != Phase::Recording)
+            return;
+        givenUp = true;
+        CliSession::printError(
+            QStringLiteral("No record within %1 s: the log on the drive is aborted.").arg(waitS));
+        // Otherwise the set-up is still on its way: the next poll aborts.
+        if (exchange.state() == ViewerExchange::State::Logging)
+            abortLog();
+    });
+    QObject::connect(&exchange, &ViewerExchange::stateChanged, [&](ViewerExchange::State s) {
+        if (aborting && s == ViewerExchange::State::Idle)
+            run.finish(false);
+    });
     QObject::connect(&exchange, &ViewerExchange::statusPolled, [&](bool running, bool ready) {
         switch (phase) {
         case Phase::Preparing:
@@ -147,12 +190,19 @@ int scopeCapture(CliSession &session)
             exchange.beginConditions();
             exchange.finishConditions(true);
             phase = Phase::Recording;
+            wait.start();
             std::fprintf(stderr, "Logging started.\n");
             break;
         case Phase::Recording:
             if (ready && !running) {
+                wait.stop();
                 phase = Phase::Transferring;
                 exchange.acquire();
+            } else if (givenUp && !aborting) {
+                if (running)
+                    abortLog();
+                else
+                    run.finish(false);
             } else {
                 std::fprintf(stderr, "Waiting for the record... %d\n", ++polls);
             }
@@ -173,7 +223,6 @@ int scopeCapture(CliSession &session)
     if (!run.run())
         return CliSession::Failure;
 
-    const LogConditions &conditions = LogConditions::active();
     const SampleStore &store = SampleStore::instance();
     if (!writeFile(out, WaveFile::graphBytes(conditions, store)))
         return CliSession::Failure;
@@ -182,9 +231,7 @@ int scopeCapture(CliSession &session)
         std::array<QByteArray, 4> names;
         for (int c = 0; c < 4; ++c)
             names[c] = table.text(conditions.sourceIndex[c]);
-        const StartArguments a =
-            WaveScale::startArguments(conditions.timeIndex, conditions.triggerPosition);
-        if (!writeFile(csv, WaveFile::csvBytes(store, names, a.intervalMs)))
+        if (!writeFile(csv, WaveFile::csvBytes(store, names, arguments.intervalMs)))
             return CliSession::Failure;
     }
     std::fprintf(stderr, "Record of %d samples written.\n", store.count());
@@ -202,9 +249,14 @@ void addScopeOptions(QCommandLineParser &parser)
                       QStringLiteral("FILE.gdt")});
     parser.addOption({csvOption, QStringLiteral("scope capture: also the record as CSV."),
                       QStringLiteral("FILE.csv")});
+    parser.addOption({timeoutOption,
+                      QStringLiteral("scope capture: how long to wait for the record before the "
+                                     "log is aborted (default: its length + 30 s)."),
+                      QStringLiteral("SECONDS")});
 }
 
 // scope items | scope capture [--conditions FILE.cnd] --out FILE.gdt [--csv FILE.csv]
+//               [--timeout SECONDS]
 int runScopeVerb(CliSession &session, const QStringList &args)
 {
     if (args == QStringList{QStringLiteral("items")})

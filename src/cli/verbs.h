@@ -20,3 +20,4 @@ void addScopeOptions(QCommandLineParser &parser);
 int runTableVerb(CliSession &session, const QStringList &args);  // table upload|download|batch-…
 int runPointsVerb(CliSession &session, const QStringList &args); // points upload|download
 int runPortsVerb(CliSession &session, const QStringList &args);  // ports
+int runCamVerb(CliSession &session, const QStringList &args);    // cam upload|download|batch-…|universal

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <vector>
 
 using namespace Orvex32;
 
@@ -331,6 +333,122 @@ private:
 // such a point leaves the plot at the same pixel as one to the true point
 // would, and the pixel arithmetic stays far from overflowing.
 constexpr double MaxReach = double(1 << 24);
+
+// Dense drawings bounded by the pixels, not the points: the points (or a
+// one-pixel line through them) mark pixels of a mask, a kernel (a marker's
+// glyph, a wide pen's square) is spread over the marked pixels once per
+// kernel pixel, and the result is drawn as one image. A million markers or a
+// wide line through a million points would otherwise cost a text drawing or a
+// stroke per point.
+class CoverageSpread
+{
+public:
+    explicit CoverageSpread(const QRect &area)
+        : m_area(area)
+        , m_mask(area.size().expandedTo(QSize(1, 1)), QImage::Format_Alpha8)
+    {
+        m_mask.fill(0);
+    }
+
+    // The mask in painter coordinates shifted by -area().topLeft().
+    QImage &mask() { return m_mask; }
+    const QRect &area() const { return m_area; }
+
+    void mark(int x, int y)
+    {
+        if (m_area.contains(x, y))
+            m_mask.scanLine(y - m_area.y())[x - m_area.x()] = 0xff;
+    }
+
+    // kernel: coverage (Format_Alpha8); origin: where the kernel's top-left
+    // lies relative to a marked pixel.
+    void paint(QPainter &p, const QImage &kernel, const QPoint &origin, const QColor &color) const
+    {
+        const int mw = m_mask.width(), mh = m_mask.height();
+        const int kw = kernel.width(), kh = kernel.height();
+        if (kw <= 0 || kh <= 0)
+            return;
+        // The marked stretches of each row, with gaps narrower than the
+        // kernel closed: the work follows the marks, not the area.
+        struct Span
+        {
+            int row, from, to;
+        };
+        std::vector<Span> spans;
+        for (int y = 0; y < mh; ++y) {
+            const uchar *row = m_mask.constScanLine(y);
+            int x = 0;
+            while (x < mw) {
+                while (x < mw && row[x] == 0)
+                    ++x;
+                if (x == mw)
+                    break;
+                const int from = x;
+                int last = x;
+                for (; x < mw && x <= last + kw; ++x) {
+                    if (row[x] != 0)
+                        last = x;
+                }
+                spans.push_back({y, from, last + 1});
+                x = last + 1;
+            }
+        }
+        if (spans.empty())
+            return;
+        const int cw = mw + kw, ch = mh + kh;
+        std::vector<quint8> cover(size_t(cw) * size_t(ch), 0);
+        for (int j = 0; j < kh; ++j) {
+            const uchar *kernelRow = kernel.constScanLine(j);
+            for (int i = 0; i < kw; ++i) {
+                const quint8 a = kernelRow[i];
+                if (a == 0)
+                    continue;
+                for (const Span &span : spans) {
+                    spreadRow(m_mask.constScanLine(span.row) + span.from,
+                              cover.data() + size_t(span.row + j) * size_t(cw) +
+                                  size_t(span.from + i),
+                              span.to - span.from, a);
+                }
+            }
+        }
+        QRgb shade[256];
+        const int r = color.red(), g = color.green(), b = color.blue();
+        for (int a = 0; a < 256; ++a)
+            shade[a] = qRgba(r * a / 255, g * a / 255, b * a / 255, a);
+        QImage image(cw, ch, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < ch; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            const quint8 *c = cover.data() + size_t(y) * size_t(cw);
+            for (int x = 0; x < cw; ++x)
+                line[x] = shade[c[x]];
+        }
+        p.drawImage(m_area.topLeft() + origin, image);
+    }
+
+private:
+    static void spreadRow(const quint8 *__restrict mask, quint8 *__restrict out, int width,
+                          quint8 a)
+    {
+        for (int x = 0; x < width; ++x)
+            out[x] = std::max<quint8>(out[x], mask[x] & a);
+    }
+
+    QRect m_area;
+    QImage m_mask;
+};
+
+// A wide pen's footprint around a pixel, for CoverageSpread.
+QImage penKernel(int width)
+{
+    QImage kernel(width, width, QImage::Format_Alpha8);
+    kernel.fill(0xff);
+    if (width >= 3) { // round it as a round pen would
+        const uchar corner = 0;
+        kernel.scanLine(0)[0] = kernel.scanLine(0)[width - 1] = corner;
+        kernel.scanLine(width - 1)[0] = kernel.scanLine(width - 1)[width - 1] = corner;
+    }
+    return kernel;
+}
 
 } // namespace
 
@@ -1105,13 +1223,34 @@ void Orvex32Renderer::paintLineGraph(QPainter &p, const QRect &plot, int graph, 
     const QColor color = toQColor(gs.graphColor);
     const QPen pen = graphPen(gs, color);
     p.setPen(pen);
-    // With more points than pixel columns, one-pixel solid lines (by far
-    // the most common) are drawn by the rule of PixelLines and reduced per
-    // column; everything else goes through Qt's stroker whole.
+    // One-pixel solid lines (by far the most common) are drawn by the rule
+    // of PixelLines; every other pen goes through Qt's stroker. With more
+    // points than pixel columns, both are reduced per column first.
     const XMap xm = xMap(plot, kind);
     const bool pixelLine = pen.style() == Qt::SolidLine && pen.width() == 1 && xm.step < 1.0;
-    const bool reduce = m_reduce && pixelLine;
+    // Any pen: the points a column keeps cover what all its points would.
+    const bool reduce = m_reduce && xm.step < 1.0;
     PixelLines pixels(plot.adjusted(0, 0, 1, 1));
+
+    // A wide pen through dense points: the line is drawn one pixel wide into
+    // a mask (dashes scaled to the wide pen's lengths) and widened there.
+    const int width = pen.width();
+    std::optional<CoverageSpread> wide;
+    QPainter maskPainter;
+    if (reduce && width > 1) {
+        wide.emplace(plot.adjusted(-width, -width, width + 1, width + 1));
+        maskPainter.begin(&wide->mask());
+        maskPainter.translate(-wide->area().topLeft());
+        QPen thin(Qt::black, 1, pen.style());
+        thin.setCosmetic(true);
+        if (pen.style() != Qt::SolidLine) {
+            QList<qreal> dashes = pen.dashPattern();
+            for (qreal &d : dashes)
+                d *= width;
+            thin.setDashPattern(dashes);
+        }
+        maskPainter.setPen(thin);
+    }
 
     const qint32 *flags = m_store.flags(graph).data();
     const double *values = m_store.values(graph).data();
@@ -1125,7 +1264,9 @@ void Orvex32Renderer::paintLineGraph(QPainter &p, const QRect &plot, int graph, 
     const auto endRun = [&] {
         // A single point is a pen move only: nothing to draw.
         if (run.size() >= 2) {
-            if (pixelLine) {
+            if (wide) {
+                maskPainter.drawPolyline(run.constData(), int(run.size()));
+            } else if (pixelLine) {
                 for (qsizetype i = 1; i < run.size(); ++i)
                     pixels.add(run[i - 1], run[i]);
             } else {
@@ -1205,6 +1346,10 @@ void Orvex32Renderer::paintLineGraph(QPainter &p, const QRect &plot, int graph, 
     }
     endRun();
     pixels.paint(p, color);
+    if (wide) {
+        maskPainter.end();
+        wide->paint(p, penKernel(width), QPoint(-(width - 1) / 2, -(width - 1) / 2), color);
+    }
 }
 
 // With the span check on, the strokes to and from points outside the span
@@ -1249,7 +1394,8 @@ void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, in
     const QFont font = drawingFont(m_s.markerFont);
     const QFontMetrics fm(font);
     p.setFont(font);
-    p.setPen(toQColor(gs.markerColor));
+    const QColor color = toQColor(gs.markerColor);
+    p.setPen(color);
     const bool withValue = markerKind >= 11;
     const bool glyph = markerKind != 11;
     const QString glyphText =
@@ -1260,17 +1406,44 @@ void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, in
     const int reach = fm.height() + 4;
     const auto flags = m_store.flags(graph);
     const auto values = m_store.values(graph);
-    for (qsizetype k = 0; k < qsizetype(flags.size()); ++k) {
+    const qsizetype n = flags.size();
+
+    // Dense points: glyphs through the stamp, values one per column (more
+    // would only be ink on ink).
+    const bool dense = m_reduce && n > 2 * qsizetype(std::max(1, plot.width()));
+    std::optional<CoverageSpread> stamp;
+    QImage glyphKernel;
+    QPoint glyphOrigin;
+    if (dense && glyph) {
+        const QRect ink = fm.boundingRect(glyphText).adjusted(-2, -2, 2, 2);
+        QImage image(ink.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter glyphPainter(&image);
+        glyphPainter.setFont(font);
+        glyphPainter.setPen(Qt::black);
+        glyphPainter.drawText(-ink.topLeft(), glyphText);
+        glyphPainter.end();
+        glyphKernel = image.convertToFormat(QImage::Format_Alpha8);
+        glyphOrigin = QPoint(-glyphWidth / 2 + ink.left(), centreBaseline + ink.top());
+        stamp.emplace(
+            QRect(plot.x() - 1, plot.y() - reach, plot.width() + 2, plot.height() + 2 * reach + 1));
+    }
+    const XMap xm = xMap(plot, kind);
+    int lastValueX = std::numeric_limits<int>::min();
+    for (qsizetype k = 0; k < n; ++k) {
         if (!flags[k])
             continue;
         const double yv = valueY(plot, gs, values[k]);
         if (std::isnan(yv) || yv < plot.y() - reach || yv > bottomOf(plot) + reach)
             continue;
-        const int x = pointX(plot, kind, k);
+        const int x = xm.x(k);
         const int y = int(yv);
-        if (glyph)
+        if (stamp)
+            stamp->mark(x, y);
+        else if (glyph)
             p.drawText(QPoint(x - glyphWidth / 2, y + centreBaseline), glyphText);
-        if (withValue) {
+        if (withValue && !(dense && x == lastValueX)) {
+            lastValueX = x;
             const QString text = formatValue(values[k], gs.decimalPoint);
             const int w = fm.horizontalAdvance(text);
             if (glyph) // the value above its marker
@@ -1279,6 +1452,8 @@ void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, in
                 p.drawText(QPoint(x - w / 2, y + centreBaseline), text);
         }
     }
+    if (stamp)
+        stamp->paint(p, glyphKernel, glyphOrigin, color);
 }
 
 void Orvex32Renderer::paintBarGraph(QPainter &p, const QRect &plot, const QList<int> &graphs) const

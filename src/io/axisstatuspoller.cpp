@@ -1,6 +1,7 @@
 #include "axisstatuspoller.h"
 
 #include "link/drivecommands.h"
+#include "link/hexdigit.h"
 #include "link/terminalsession.h"
 
 namespace {
@@ -23,16 +24,6 @@ constexpr std::array<AxisStatusPoller::Kind, AxisStatusPoller::SignalCount> kind
     AxisStatusPoller::Kind::Spare, // 15
 };
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 } // namespace
 
 AxisStatusPoller::AxisStatusPoller(TerminalSession &terminal, QObject *parent)

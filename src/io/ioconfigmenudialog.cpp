@@ -18,22 +18,18 @@ constexpr int exitButton = 1;
 constexpr int uploadButton = 1005;
 constexpr int downloadButton = 1004;
 constexpr int editorButton = 1385;
-constexpr int lampControl = 1047;
 } // namespace
 
 IoConfigMenuDialog::IoConfigMenuDialog(DriveLink &link, QWidget *parent)
     : QDialog(parent)
-    , m_link(link)
     , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
     , m_transfer(link, *m_dialogPrompt)
-    , m_lamp(new QLabel(this))
+    , m_linkHold(link, m_transfer)
+    , m_lamp(makeActivityLamp(this))
     , m_editor(new DiscreteConfigDialog(link, this))
 {
     if (!LampImages::instance().isLoaded())
         LampImages::instance().load();
-    DialogTexts::tag(m_lamp, lampControl);
-    m_lamp->setFixedSize(15, 15);
-    setLampIdle(m_lamp);
 
     auto *operations = new QVBoxLayout;
     for (int id : {uploadButton, downloadButton, editorButton})
@@ -56,21 +52,13 @@ IoConfigMenuDialog::IoConfigMenuDialog(DriveLink &link, QWidget *parent)
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
     connect(&m_transfer, &IoConfigTransfer::busyChanged, this, &IoConfigMenuDialog::setBusy);
-    connect(&m_transfer, &IoConfigTransfer::lampToggled, this,
-            [this] { toggleActivityLamp(m_lamp); });
-    connect(&m_transfer, &IoConfigTransfer::lampIdle, this, [this] { setLampIdle(m_lamp); });
+    followActivity(m_lamp, &m_transfer);
     connect(&m_transfer, &IoConfigTransfer::closeRequested, this, &QDialog::accept);
 
     DialogTexts::apply(this, dialogId);
 }
 
-IoConfigMenuDialog::~IoConfigMenuDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
-}
+IoConfigMenuDialog::~IoConfigMenuDialog() = default;
 
 QPushButton *IoConfigMenuDialog::addButton(int controlId)
 {
@@ -89,9 +77,9 @@ void IoConfigMenuDialog::setPrompt(UserPrompt *prompt)
 
 void IoConfigMenuDialog::showEvent(QShowEvent *event)
 {
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_transfer);
-        m_link.open();
+    // Each opening starts with every button ready and the link taken.
+    if (!m_linkHold.isHeld()) {
+        m_linkHold.take();
         enableButtons(true);
         setLampIdle(m_lamp);
     }
@@ -100,12 +88,7 @@ void IoConfigMenuDialog::showEvent(QShowEvent *event)
 
 void IoConfigMenuDialog::done(int result)
 {
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
+    m_linkHold.release();
     QDialog::done(result);
 }
 

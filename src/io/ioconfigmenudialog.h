@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/linkhold.h"
 #include "ioconfigtransfer.h"
 
 #include <QDialog>
@@ -44,11 +45,10 @@ private:
     void enableButtons(bool enable);
     void openEditor();
 
-    DriveLink &m_link;
     std::unique_ptr<UserPrompt> m_dialogPrompt;
     IoConfigTransfer m_transfer;
+    LinkHold m_linkHold;
     QHash<int, QPushButton *> m_buttons;
     QLabel *m_lamp;
     DiscreteConfigDialog *m_editor;
-    bool m_ownsLink = false;
 };

@@ -4,8 +4,10 @@
 #include "drivelink.h"
 #include "sessionlogmenu.h"
 
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 CommStringWindow::CommStringWindow(DriveLink &link, QWidget *parent)
@@ -20,7 +22,13 @@ CommStringWindow::CommStringWindow(DriveLink &link, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_text);
-    resize(360, 420);
+    // Room for the 28 lines the log shows and for an identification line
+    // (" <- R5Z" with the title, ID and four versions) without scrolling.
+    const QFontMetrics metrics(m_text->font());
+    const int frame = 2 * (m_text->frameWidth() + int(m_text->document()->documentMargin())) + 8;
+    resize(metrics.horizontalAdvance(QLatin1Char('M')) * 72 + frame +
+               m_text->verticalScrollBar()->sizeHint().width(),
+           metrics.lineSpacing() * 28 + frame + m_text->horizontalScrollBar()->sizeHint().height());
     DialogTexts::apply(this, 103);
     connect(&m_link, &DriveLink::logged, this, &CommStringWindow::refresh);
     refresh();

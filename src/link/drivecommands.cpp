@@ -1,5 +1,7 @@
 #include "drivecommands.h"
 
+#include "hexdigit.h"
+
 #include <limits>
 
 namespace DriveCommand {
@@ -490,15 +492,8 @@ std::optional<qint64> parseInteger(const QByteArray &text, int base)
     qint64 value = 0;
     int digits = 0;
     for (; i < text.size(); ++i) {
-        const char c = text.at(i);
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
+        const int d = hexDigit(text.at(i));
+        if (d < 0 || d >= base)
             break;
         if (value > (std::numeric_limits<qint64>::max() - d) / base)
             return std::nullopt;

@@ -62,6 +62,10 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     connect(&m_transfer, &ParameterTransfer::closeRequested, this, &QDialog::accept);
 
     DialogTexts::apply(this, 119);
+    // The dialog is fixed to its buttons, which are narrower than its title.
+    const int missing = DialogTexts::titleWidth(this) - layout->totalSizeHint().width();
+    if (missing > 0)
+        layout->setColumnMinimumWidth(0, operations->sizeHint().width() + missing);
 }
 
 QPushButton *ParameterManagerDialog::addButton(int controlId)

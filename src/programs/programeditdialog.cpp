@@ -3,7 +3,6 @@
 #include "app/dialogtexts.h"
 #include "app/lampimages.h"
 #include "app/safefilewriter.h"
-#include "link/drivelink.h"
 #include "link/drivetext.h"
 #include "programfile.h"
 #include "programindexdialog.h"
@@ -35,7 +34,6 @@ constexpr int saveButton = 1009;
 constexpr int printButton = 1215;
 constexpr int resetButton = 1061;
 constexpr int exitButton = 1;
-constexpr int lampControl = 1047;
 
 QString text(int id)
 {
@@ -65,19 +63,15 @@ UserPrompt::FileRequest programFileRequest(bool save)
 
 ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
     : QDialog(parent)
-    , m_link(link)
     , m_prompt(this)
     , m_transfer(link, m_prompt)
+    , m_linkHold(link, m_transfer)
     , m_edits{new QPlainTextEdit(this), new QPlainTextEdit(this)}
-    , m_lamp(new QLabel(this))
+    , m_lamp(makeActivityLamp(this))
     , m_property(new ProgramPropertyDialog(this))
     , m_index(new ProgramIndexDialog(this))
     , m_chooser(choosePrinter)
 {
-    DialogTexts::tag(m_lamp, lampControl);
-    m_lamp->setFixedSize(15, 15);
-    setLampIdle(m_lamp);
-
     // Program lines stand in columns (the comments at 30, 40, …): a
     // fixed-pitch font, 80 columns and a little more.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -134,8 +128,7 @@ ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
     });
 
     connect(&m_transfer, &ProgramTransfer::busyChanged, this, &ProgramEditDialog::setBusy);
-    connect(&m_transfer, &ProgramTransfer::lampToggled, this,
-            [this] { toggleActivityLamp(m_lamp); });
+    followActivity(m_lamp, &m_transfer);
     connect(
         &m_transfer, &ProgramTransfer::finished, this,
         [this](ProgramTransfer::Outcome outcome, const QString &) { transferFinished(outcome); });
@@ -143,13 +136,7 @@ ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
     DialogTexts::apply(this, 213);
 }
 
-ProgramEditDialog::~ProgramEditDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
-}
+ProgramEditDialog::~ProgramEditDialog() = default;
 
 QPushButton *ProgramEditDialog::addButton(int controlId)
 {
@@ -168,20 +155,17 @@ void ProgramEditDialog::setPrompt(UserPrompt *prompt)
 
 void ProgramEditDialog::showEvent(QShowEvent *event)
 {
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_transfer);
+    if (!m_linkHold.isHeld()) {
+        m_linkHold.take();
         setBusy(false);
+        setLampIdle(m_lamp);
     }
     QDialog::showEvent(event);
 }
 
 void ProgramEditDialog::done(int result)
 {
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
+    m_linkHold.release();
     QDialog::done(result);
 }
 
@@ -208,8 +192,6 @@ void ProgramEditDialog::setBusy(bool busy)
     // The edit windows stay usable; every button waits for the drive.
     for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it)
         it.value()->setEnabled(!busy);
-    if (!busy)
-        setLampIdle(m_lamp);
 }
 
 QByteArrayList ProgramEditDialog::lines(int window) const

@@ -3,6 +3,8 @@
 #include "programdialogprompt.h"
 #include "programtransfer.h"
 
+#include "app/linkhold.h"
+
 #include <QDialog>
 #include <QHash>
 
@@ -79,9 +81,9 @@ private:
     QString lineMessage(int line, int textId) const;
     void transferFinished(ProgramTransfer::Outcome outcome);
 
-    DriveLink &m_link;
     ProgramDialogPrompt m_prompt;
     ProgramTransfer m_transfer;
+    LinkHold m_linkHold;
     QHash<int, QPushButton *> m_buttons;
     std::array<QPlainTextEdit *, 2> m_edits;
     std::array<quint32, 2> m_options{0, 0};
@@ -92,5 +94,4 @@ private:
     ProgramPropertyDialog *m_property;
     ProgramIndexDialog *m_index;
     PrinterChooser m_chooser;
-    bool m_ownsLink = false;
 };

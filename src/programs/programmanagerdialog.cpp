@@ -2,7 +2,6 @@
 
 #include "app/dialogtexts.h"
 #include "app/lampimages.h"
-#include "link/drivelink.h"
 #include "programeditdialog.h"
 #include "programmonitorwindow.h"
 #include "programpropertydialog.h"
@@ -22,24 +21,20 @@ constexpr int editButton = 1006;
 constexpr int monitorButton = 1007;
 constexpr int resetButton = 1061;
 constexpr int exitButton = 1;
-constexpr int lampControl = 1047;
 } // namespace
 
 ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
     : QDialog(parent)
-    , m_link(link)
     , m_prompt(this)
     , m_transfer(link, m_prompt)
-    , m_lamp(new QLabel(this))
+    , m_linkHold(link, m_transfer)
+    , m_lamp(makeActivityLamp(this))
     , m_progress(new QProgressBar(this))
     , m_select(new SelectTypeDialog(this))
     , m_property(new ProgramPropertyDialog(this))
     , m_editor(new ProgramEditDialog(link, this))
     , m_monitor(new ProgramMonitorWindow(link, this))
 {
-    DialogTexts::tag(m_lamp, lampControl);
-    m_lamp->setFixedSize(15, 15);
-    setLampIdle(m_lamp);
     m_progress->setTextVisible(true);
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->hide();
@@ -69,20 +64,13 @@ ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
     connect(&m_transfer, &ProgramTransfer::busyChanged, this, &ProgramManagerDialog::setBusy);
-    connect(&m_transfer, &ProgramTransfer::lampToggled, this,
-            [this] { toggleActivityLamp(m_lamp); });
+    followActivity(m_lamp, &m_transfer);
     connect(&m_transfer, &ProgramTransfer::progress, this, &ProgramManagerDialog::showProgress);
 
     DialogTexts::apply(this, 215);
 }
 
-ProgramManagerDialog::~ProgramManagerDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
-}
+ProgramManagerDialog::~ProgramManagerDialog() = default;
 
 QPushButton *ProgramManagerDialog::addButton(int controlId)
 {
@@ -103,9 +91,9 @@ void ProgramManagerDialog::setPrompt(UserPrompt *prompt)
 
 void ProgramManagerDialog::showEvent(QShowEvent *event)
 {
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_transfer);
-        m_link.open();
+    // Each opening starts with every button ready and the link taken.
+    if (!m_linkHold.isHeld()) {
+        m_linkHold.take();
         setBusy(false);
         setLampIdle(m_lamp);
     }
@@ -114,12 +102,7 @@ void ProgramManagerDialog::showEvent(QShowEvent *event)
 
 void ProgramManagerDialog::done(int result)
 {
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
+    m_linkHold.release();
     QDialog::done(result);
 }
 
@@ -136,7 +119,6 @@ void ProgramManagerDialog::setBusy(bool busy)
         it.value()->setEnabled(!busy);
     if (!busy) {
         m_progress->hide();
-        setLampIdle(m_lamp);
         m_buttons.value(exitButton)->setFocus();
     }
 }

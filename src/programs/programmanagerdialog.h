@@ -3,6 +3,8 @@
 #include "programdialogprompt.h"
 #include "programtransfer.h"
 
+#include "app/linkhold.h"
+
 #include <QDialog>
 #include <QHash>
 
@@ -61,9 +63,9 @@ private:
     void openMonitor();
     void resetCommunication();
 
-    DriveLink &m_link;
     ProgramDialogPrompt m_prompt;
     ProgramTransfer m_transfer;
+    LinkHold m_linkHold;
     QHash<int, QPushButton *> m_buttons;
     QLabel *m_lamp;
     QProgressBar *m_progress;
@@ -71,5 +73,4 @@ private:
     ProgramPropertyDialog *m_property;
     ProgramEditDialog *m_editor;
     ProgramMonitorWindow *m_monitor;
-    bool m_ownsLink = false;
 };

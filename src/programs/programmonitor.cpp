@@ -4,6 +4,7 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
+#include "link/hexdigit.h"
 #include "programtext.h"
 #include "programtransfer.h"
 #include "resources/catalogue.h"
@@ -23,6 +24,23 @@ int tagDepth(const QByteArray &line)
     while (depth < line.size() && line.at(depth) == '!')
         ++depth;
     return depth;
+}
+
+// A status field: hexadecimal digits only. A garbled field is no status;
+// read up to its first bad digit it would mark a block that does not run.
+std::optional<quint32> hexField(const QByteArray &field)
+{
+    const QByteArray digits = field.trimmed();
+    if (digits.isEmpty() || digits.size() > 8)
+        return std::nullopt;
+    quint32 value = 0;
+    for (char c : digits) {
+        const int digit = hexDigit(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = (value << 4) | quint32(digit);
+    }
+    return value;
 }
 
 } // namespace
@@ -66,11 +84,10 @@ std::optional<ProgramMonitor::Status> ProgramMonitor::parseStatus(const QByteArr
     const QByteArrayList fields = reply.mid(5).split(':');
     if (fields.size() < 3)
         return std::nullopt;
-    const std::optional<qint64> word = parseHex(fields.at(0).trimmed());
-    const std::optional<qint64> program = parseHex(fields.at(1).trimmed());
-    const std::optional<qint64> block = parseHex(fields.at(2).trimmed());
-    if (!word || !program || !block || *program < 0 || *program > 0xFFFF || *block < 0 ||
-        *block > 0xFFFFFF)
+    const std::optional<quint32> word = hexField(fields.at(0));
+    const std::optional<quint32> program = hexField(fields.at(1));
+    const std::optional<quint32> block = hexField(fields.at(2));
+    if (!word || !program || !block || *program > 0xFFFF || *block > 0xFFFFFF)
         return std::nullopt;
     return Status{quint32(*word), int(*program), int(*block)};
 }

@@ -1,19 +1,10 @@
 #include "programtext.h"
 
+#include "link/hexdigit.h"
+
 namespace ProgramText {
 
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 QByteArray withoutLeadingBlanks(const QByteArray &text)
 {
@@ -66,7 +57,9 @@ bool isOptionText(const QByteArray &text)
 
 int blocksOf(const QByteArray &line)
 {
-    return line.indexOf('\'') > 0 ? 2 : 1;
+    // Leading blanks never reach the drive: a comment the rebuild set at
+    // column 30 with nothing before it is still one block.
+    return withoutLeadingBlanks(line).indexOf('\'') > 0 ? 2 : 1;
 }
 
 LineFault check(const QByteArray &line)

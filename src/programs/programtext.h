@@ -36,7 +36,8 @@ quint32 parseOption(const QByteArray &text);
 // True for one to four hexadecimal digits: what the drive takes as an option.
 bool isOptionText(const QByteArray &text);
 
-// The blocks a line takes: two for code with a comment, else one.
+// The blocks a line takes: two for code with a comment, else one; leading
+// blanks do not count.
 int blocksOf(const QByteArray &line);
 
 enum class LineFault {

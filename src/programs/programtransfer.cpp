@@ -78,6 +78,7 @@ void ProgramTransfer::end(Outcome outcome, const QString &message)
         m_prompt->message(message);
     if (wasBusy)
         Q_EMIT busyChanged(false);
+    Q_EMIT lampIdle();
     Q_EMIT finished(outcome, message);
 }
 
@@ -86,19 +87,19 @@ void ProgramTransfer::send(const QByteArray &command)
     m_link.send(command, true, DriveLink::DefaultTimeoutMs);
 }
 
-QString ProgramTransfer::chooseProgramFile(bool save)
+QString ProgramTransfer::chooseFile(bool save, bool batch)
 {
     UserPrompt::FileRequest request;
     request.save = save;
-    request.filter = programFilter();
-    request.defaultSuffix = QStringLiteral("prg");
+    request.filter = batch ? batchFilter() : programFilter();
+    request.defaultSuffix = batch ? QStringLiteral("whp") : QStringLiteral("prg");
     const QString path = m_prompt->chooseFile(request);
     if (path.isEmpty()) {
         end(Outcome::Cancelled, QString());
         return {};
     }
-    if (!ProgramFile::isProgramFile(path)) {
-        fail(path + paragraph + text(182));
+    if (!path.endsWith(request.defaultSuffix)) {
+        fail(path + paragraph + text(batch ? 181 : 182));
         return {};
     }
     return path;
@@ -513,18 +514,9 @@ void ProgramTransfer::batchDownload()
 {
     if (m_busy)
         return;
-    UserPrompt::FileRequest request;
-    request.filter = batchFilter();
-    request.defaultSuffix = QStringLiteral("whp");
-    const QString path = m_prompt->chooseFile(request);
-    if (path.isEmpty()) {
-        end(Outcome::Cancelled, QString());
+    const QString path = chooseBatchFile(false);
+    if (path.isEmpty())
         return;
-    }
-    if (!path.endsWith(QLatin1String("whp"))) {
-        fail(path + paragraph + text(181));
-        return;
-    }
     const BatchFile::Result batch = BatchFile::read(path, ProgramText::LowestProgram,
                                                     ProgramText::HighestRegistered, MaxBatchLines);
     switch (batch.fault) {
@@ -600,19 +592,9 @@ void ProgramTransfer::batchUpload()
 {
     if (m_busy)
         return;
-    UserPrompt::FileRequest request;
-    request.save = true;
-    request.filter = batchFilter();
-    request.defaultSuffix = QStringLiteral("whp");
-    const QString path = m_prompt->chooseFile(request);
-    if (path.isEmpty()) {
-        end(Outcome::Cancelled, QString());
+    const QString path = chooseBatchFile(true);
+    if (path.isEmpty())
         return;
-    }
-    if (!path.endsWith(QLatin1String("whp"))) {
-        fail(path + paragraph + text(181));
-        return;
-    }
     const QFileInfo info(path);
     m_batchPath = path;
     m_folder = info.absolutePath();

@@ -88,6 +88,7 @@ public:
 Q_SIGNALS:
     void busyChanged(bool busy);
     void lampToggled();
+    void lampIdle();
     // Progress of a batch: entry `done` of `total`.
     void progress(int done, int total);
     void finished(ProgramTransfer::Outcome outcome, const QString &message);
@@ -104,7 +105,11 @@ private:
     void end(Outcome outcome, const QString &message);
     void fail(const QString &message) { end(Outcome::Failed, message); }
     void send(const QByteArray &command);
-    QString chooseProgramFile(bool save);
+    // Asks for a program or a batch program file; empty when cancelled or
+    // refused, the transfer then ended.
+    QString chooseFile(bool save, bool batch);
+    QString chooseProgramFile(bool save) { return chooseFile(save, false); }
+    QString chooseBatchFile(bool save) { return chooseFile(save, true); }
     bool checkNumber(int number, int highest);
     QString faultMessage(const ProgramFile::Fault &fault) const;
 

@@ -1,5 +1,6 @@
 #include "sim/drivestate.h"
 
+#include "sim/camfamily.h"
 #include "sim/operatefamily.h"
 #include "sim/tablefamily.h"
 
@@ -83,6 +84,7 @@ DriveState::DriveState()
                 "END"});
     setProgram(95, 0x0000, {"'SIM read-only sample", "SPD 50", "MOV 0", "END"});
     TableFamily::seed(*this);
+    CamFamily::seed(*this);
 }
 
 void DriveState::seed()

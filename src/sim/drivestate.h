@@ -7,6 +7,8 @@
 #include <QList>
 #include <QMap>
 
+#include <array>
+
 // One entry of the drive's machine parameter table (motor data). The slot of
 // a COM entry is the address that `"pr:<slot>` reads.
 struct MachineEntry
@@ -75,6 +77,21 @@ struct SimTable
     QList<qint32> entries;
 };
 
+// A cam profile slot: title, the twelve items in the order of the drive's
+// readings (1, 2, 3, 4, B … 12), 501 points and the tag of its registration.
+struct SimCam
+{
+    static constexpr int Count = 16;
+    static constexpr int ItemCount = 12;
+    static constexpr int PointCount = 501;
+
+    bool registered = false;
+    QByteArray title;
+    std::array<quint32, ItemCount> items{};
+    QList<qint32> points;
+    quint32 regTag = 0;
+};
+
 // An active error or alarm as @50 lists it.
 struct DriveCondition
 {
@@ -137,6 +154,11 @@ public:
     SimTable indexTables[2];    // type A, tables 0 ("A") and 1 ("B")
     SimTable divisionTables[2]; // type B
     SimTable accuracyTable;
+
+    // --- Cam profiles (seeded by the constructor) ----------------------------
+    SimCam cams[SimCam::Count]; // profiles 1-16
+    int camSequence = 0;        // registrations since the image was made
+    bool camOnePhase = false;   // @73 pages the profile itself (knob cam_upload_mode)
 
     // --- Help texts --------------------------------------------------------
     int helpPageLines = 10;

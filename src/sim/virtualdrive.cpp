@@ -1,5 +1,6 @@
 #include "sim/virtualdrive.h"
 
+#include "sim/camfamily.h"
 #include "sim/drivepresets.h"
 #include "sim/helpfamily.h"
 #include "sim/iofamily.h"
@@ -49,6 +50,7 @@ VirtualDrive::VirtualDrive(QObject *parent)
     m_families.push_back(std::make_unique<IoFamily>());
     m_families.push_back(std::make_unique<OperateFamily>());
     m_families.push_back(std::make_unique<TableFamily>());
+    m_families.push_back(std::make_unique<CamFamily>());
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -751,7 +753,8 @@ QStringList VirtualDrive::knobNames()
             QStringLiteral("set_item"),
             QStringLiteral("force_item"),
             QStringLiteral("io_busy_count"),
-            QStringLiteral("io_counts")};
+            QStringLiteral("io_counts"),
+            QStringLiteral("cam_upload_mode")};
 }
 
 bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *error)
@@ -949,6 +952,12 @@ bool VirtualDrive::setKnob(const QString &name, const QString &value, QString *e
             return fail(QStringLiteral("expected INPUTS:OUTPUTS, each 0 to 512"));
         s.io.inputCount = int(*in);
         s.io.outputCount = int(*out);
+        return true;
+    }
+    if (name == u"cam_upload_mode") {
+        if (value != u"two-phase" && value != u"one-phase")
+            return fail(QStringLiteral("expected two-phase or one-phase"));
+        s.camOnePhase = value == u"one-phase";
         return true;
     }
     return fail(QStringLiteral("unknown knob (known: %1)").arg(knobNames().join(u", ")));

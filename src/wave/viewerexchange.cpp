@@ -34,7 +34,10 @@ ViewerExchange::ViewerExchange(DriveLink &link, UserPrompt &prompt, QObject *par
     , m_store(SampleStore::instance())
 {
     m_poll.setSingleShot(true);
-    m_poll.setInterval(PollIntervalMs);
+    // A coarse timer may fire a poll early by a twentieth of its interval:
+    // early enough to find a record unfinished that is due by then, and the
+    // next look comes a whole interval later.
+    m_poll.setTimerType(Qt::PreciseTimer);
     connect(&m_poll, &QTimer::timeout, this, &ViewerExchange::poll);
 }
 
@@ -71,11 +74,11 @@ void ViewerExchange::enableControls(bool enable)
     Q_EMIT controlsChanged(enable);
 }
 
-void ViewerExchange::startPoll()
+void ViewerExchange::startPoll(int delayMs)
 {
     // Not while the condition dialog is open: it stopped the poll.
     if (!m_offline && !m_editing && m_state != State::Closing)
-        m_poll.start();
+        m_poll.start(delayMs >= 0 ? qMin(delayMs, m_pollIntervalMs) : m_pollIntervalMs);
 }
 
 void ViewerExchange::resumePolling()
@@ -497,7 +500,9 @@ void ViewerExchange::setUpReply(const QByteArray &line)
     } else {
         setState(State::Idle);
         Q_EMIT lampChanged(LampRest);
-        startPoll();
+        // No record is ready before its length has passed; one shorter than
+        // the poll interval is looked for as soon as it can be there.
+        startPoll(m_recordLength);
     }
 }
 

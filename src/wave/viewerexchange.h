@@ -56,7 +56,7 @@ public:
 
     // The folder that holds "data/"; AppSettings' base directory unless set.
     void setBaseDir(const QString &dir) { m_baseDir = dir; }
-    void setPollInterval(int ms) { m_poll.setInterval(ms); }
+    void setPollInterval(int ms) { m_pollIntervalMs = qMax(1, ms); }
     void setPrompt(UserPrompt &prompt) { m_prompt = &prompt; }
 
     // The viewer opened: sends #201 and goes on with the item list.
@@ -129,7 +129,8 @@ private:
     void send(const QByteArray &command);
     void tell(const QString &text);
     void enableControls(bool enable);
-    void startPoll();
+    // The next poll after the interval, or after delayMs when that is sooner.
+    void startPoll(int delayMs = -1);
     void poll();
     void sendChannels();
 
@@ -154,6 +155,7 @@ private:
     MonitorItemTable &m_table;
     SampleStore &m_store;
     QTimer m_poll;
+    int m_pollIntervalMs = PollIntervalMs;
     QString m_baseDir;
 
     State m_state = State::Idle;

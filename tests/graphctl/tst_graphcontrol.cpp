@@ -135,6 +135,8 @@ private slots:
     void selectionLine();
     void columnReductionGivesSamePicture_data();
     void columnReductionGivesSamePicture();
+    void denseWideLinesAndMarkers_data();
+    void denseWideLinesAndMarkers();
     void farValuesOnTallPlots();
     void pictureKindsHaveNoValueScale();
     void ticksBoundedByPixels_data();
@@ -1463,6 +1465,69 @@ void TestGraphControl::columnReductionGivesSamePicture()
     const QImage reduced = draw(true);
     const QImage full = draw(false);
     QCOMPARE(reduced, full);
+}
+
+void TestGraphControl::denseWideLinesAndMarkers_data()
+{
+    QTest::addColumn<int>("lineKind");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("marker");
+    // The share of the drawn pixels that may differ: none for markers; a wide
+    // pen is square here and round there, and dashes fall where the reduced
+    // path has walked as far.
+    QTest::addColumn<double>("tolerance");
+    QTest::newRow("markers ■") << 0 << 1 << 3 << 0.0;
+    QTest::newRow("markers ×") << 0 << 1 << 9 << 0.0;
+    QTest::newRow("solid, width 3") << 1 << 3 << 0 << 0.08;
+    QTest::newRow("dash, width 2") << 2 << 2 << 0 << 0.3;
+}
+
+// Dense graphs with wide pens or markers are drawn through a mask: the same
+// pixels as drawing every point, within a small share at the edges.
+void TestGraphControl::denseWideLinesAndMarkers()
+{
+    QFETCH(int, lineKind);
+    QFETCH(int, width);
+    QFETCH(int, marker);
+    QFETCH(double, tolerance);
+    COrvex32Ctrl c;
+    makePlain(c);
+    c.resize(300, 200);
+    const int count = 20000;
+    c.setDataCount(count);
+    QList<qint32> flags(count, 1);
+    QList<double> data(count);
+    for (int k = 0; k < count; ++k)
+        data[k] = 50 + 40 * std::sin(k * 0.0005) + (k % 7) - 3;
+    c.setArrayData(0, 0, 0, count, flags, data);
+    GraphSettings gs = c.graphSettings(0);
+    gs.lineKind = short(lineKind);
+    gs.lineWidth = short(width);
+    gs.markerKind = short(marker);
+    const Orvex32Layout l = c.layoutFor(c.size());
+    const auto draw = [&](bool reduce) {
+        QImage image(c.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        Orvex32Renderer r(c.settings(), QList<GraphSettings>{gs}, c.store(), {});
+        r.setColumnReduction(reduce);
+        r.paint(p, l, Orvex32Renderer::Graphs);
+        return image;
+    };
+    const QImage fast = draw(true);
+    const QImage full = draw(false);
+    int drawn = 0, differing = 0;
+    for (int y = 0; y < full.height(); ++y) {
+        for (int x = 0; x < full.width(); ++x) {
+            const bool a = fast.pixel(x, y) != qRgb(255, 255, 255);
+            const bool b = full.pixel(x, y) != qRgb(255, 255, 255);
+            drawn += b;
+            differing += a != b;
+        }
+    }
+    QVERIFY(drawn > 1000);
+    QVERIFY2(differing <= tolerance * drawn,
+             qPrintable(QStringLiteral("%1 of %2 pixels differ").arg(differing).arg(drawn)));
 }
 
 void TestGraphControl::farValuesOnTallPlots()

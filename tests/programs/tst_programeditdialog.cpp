@@ -177,7 +177,8 @@ private Q_SLOTS:
 
         press(1005, 1, 20);
         QCOMPARE(m_dialog->editor(1)->toPlainText(),
-                 QStringLiteral("SPD 100                       'speed\n'note\nEND"));
+                 QStringLiteral("SPD 100                       'speed\n") +
+                     QString(30, QLatin1Char(' ')) + QStringLiteral("'note\nEND"));
         QCOMPARE(m_dialog->options(1), 1u);
         QCOMPARE(m_dialog->activeWindow(), 1);
 
@@ -235,6 +236,8 @@ private Q_SLOTS:
         press(1215, 0);
         QVERIFY(asked);
         QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+        if (const QString shots = qEnvironmentVariable("TORVANE_SHOTS_DIR"); !shots.isEmpty())
+            QFile::copy(pdf, shots + QStringLiteral("/program-print.pdf"));
         QVERIFY(m_dialog->button(1215)->isEnabled());
     }
 };

@@ -126,7 +126,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("block");
         QTest::addColumn<int>("line");
-        // Lines: code + comment (blocks 1-2), code (3), comment (4), empty (5).
+        // Lines: code + comment (blocks 1-2), code (3), comment set at column
+        // 30 (4), empty (5).
         QTest::newRow("code of the first line") << 1 << 0;
         QTest::newRow("its comment") << 2 << 0;
         QTest::newRow("plain line") << 3 << 1;
@@ -140,7 +141,8 @@ private Q_SLOTS:
     {
         QFETCH(int, block);
         QFETCH(int, line);
-        const QByteArrayList lines{"MOV 100                       'go", "WAIT", "'end", ""};
+        const QByteArrayList lines{"MOV 100                       'go", "WAIT",
+                                   QByteArray(30, ' ') + "'end", ""};
         QCOMPARE(ProgramMonitor::lineOfBlock(lines, block), line);
         QCOMPARE(ProgramMonitor::blockCount(lines), 5);
     }
@@ -173,8 +175,8 @@ private Q_SLOTS:
         }
         QCOMPARE(m_monitor->programs().keys(), QList<int>{7});
         const ProgramMonitor::Program program = m_monitor->programs().value(7);
-        QCOMPARE(program.lines,
-                 (QByteArrayList{"MOV 100                       'go", "WAIT", "'end"}));
+        QCOMPARE(program.lines, (QByteArrayList{"MOV 100                       'go", "WAIT",
+                                                QByteArray(30, ' ') + "'end"}));
         QCOMPARE(program.blockCount, 4);
         QCOMPARE(m_monitor->firstProgram(), 7);
     }

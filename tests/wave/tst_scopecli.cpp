@@ -56,6 +56,31 @@ private Q_SLOTS:
         QCOMPARE(bad.exitCode, 1);
         QVERIFY(bad.err.contains("Not a condition file."));
     }
+
+    // A single-mode log whose level is never reached: after the wait the log
+    // is aborted on the drive, nothing is written and the run fails.
+    void untriggeredCaptureGivesUp()
+    {
+        DriveSimProcess sim;
+        QTemporaryDir dir;
+        const QString cnd = dir.filePath(QStringLiteral("never.cnd"));
+        QFile conditions(cnd);
+        QVERIFY(conditions.open(QIODevice::WriteOnly));
+        conditions.write("VD:0:0:0:0\r\nVP:12:14:16:18\r\nCH:0:1:2:3\r\n"
+                         "TR:1:1:0:2000000000:1\r\nTM:3\r\n");
+        conditions.close();
+        const QString gdt = dir.filePath(QStringLiteral("never.gdt"));
+        const CliResult r = runCli(
+            {QStringLiteral("--port"), sim.path(), QStringLiteral("--trace"),
+             QStringLiteral("scope"), QStringLiteral("capture"), QStringLiteral("--conditions"),
+             cnd, QStringLiteral("--timeout"), QStringLiteral("1"), QStringLiteral("--out"), gdt});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("No record within 1 s: the log on the drive is aborted.\n"),
+                 r.err.constData());
+        QVERIFY(r.err.contains("-> \"LGTRS:1:0:1:2000000000\n"));
+        QVERIFY(r.err.contains("-> \"LGABR\n <- R\n"));
+        QVERIFY(!QFile::exists(gdt));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScopeCli)

@@ -1,0 +1,14 @@
+#pragma once
+
+// The value of one hexadecimal digit (0-9, A-F, a-f), or -1 for any other
+// character: the drive writes its words in either case.
+constexpr int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}

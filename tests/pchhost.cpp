@@ -1,0 +1,1 @@
+// Compiles the precompiled headers the tests share; it holds no code.
