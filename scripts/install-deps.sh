@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang-format
+    cmake ninja-build g++ clang-format dpkg-dev
     qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools
     qt6-l10n-tools libqt6opengl6-dev libgl-dev
     fonts-dejavu-core fonts-noto-cjk socat xvfb xauth

@@ -6,6 +6,7 @@
 #include "mainmenuwindow.h"
 #include "profilestore.h"
 #include "resources/catalogue.h"
+#include "resources/modulechoice.h"
 #include "sim/ptyendpoint.h"
 #include "sim/virtualdrive.h"
 #include "singleinstance.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 struct CommandLine
@@ -28,6 +30,11 @@ struct CommandLine
                             QStringLiteral("PATH")};
     QCommandLineOption noSplash{QStringLiteral("no-splash"),
                                 QStringLiteral("Skip the version window at start.")};
+    QCommandLineOption language{QStringLiteral("language"),
+                                QStringLiteral("en or ja: the texts of this run (also "
+                                               "TORVANE_LANGUAGE). Without it the Japanese "
+                                               "module is preferred, then the English one."),
+                                QStringLiteral("en|ja")};
 };
 
 void describe(QCommandLineParser &parser, const CommandLine &options)
@@ -38,7 +45,7 @@ void describe(QCommandLineParser &parser, const CommandLine &options)
         QStringLiteral("Sets up, tunes and maintains a direct-drive servo drive."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({options.simulate, options.port, options.noSplash});
+    parser.addOptions({options.simulate, options.port, options.noSplash, options.language});
 }
 
 bool asksForHelpOrVersion(int argc, char *argv[])
@@ -52,6 +59,31 @@ bool asksForHelpOrVersion(int argc, char *argv[])
             return true;
     }
     return false;
+}
+
+// The language of this run: the option, else TORVANE_LANGUAGE, else the
+// order of preference. A wrong option is a usage error; a wrong variable is
+// named and left aside, so that a slip in a login script does not keep the
+// program from starting.
+std::optional<ModuleChoice::Language> chosenLanguage(const QCommandLineParser &parser,
+                                                     const QCommandLineOption &option)
+{
+    if (parser.isSet(option)) {
+        const auto language = ModuleChoice::languageNamed(parser.value(option));
+        if (!language)
+            std::fprintf(stderr, "torvane: --language takes en or ja, not \"%s\".\n",
+                         qPrintable(parser.value(option)));
+        return language;
+    }
+    const QString variable = qEnvironmentVariable("TORVANE_LANGUAGE");
+    if (variable.isEmpty())
+        return ModuleChoice::Language::Any;
+    const auto language = ModuleChoice::languageNamed(variable);
+    if (language)
+        return language;
+    std::fprintf(stderr, "torvane: TORVANE_LANGUAGE takes en or ja; \"%s\" is ignored.\n",
+                 qPrintable(variable));
+    return ModuleChoice::Language::Any;
 }
 } // namespace
 
@@ -76,9 +108,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption &port = commandLine.port;
     const QCommandLineOption &noSplash = commandLine.noSplash;
     parser.process(app);
+    const std::optional<ModuleChoice::Language> language =
+        chosenLanguage(parser, commandLine.language);
+    if (!language)
+        return 2;
 
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList moduleDirs{appDir, QStringLiteral(TORVANE_INSTALL_LIBDIR)};
+    const QStringList moduleDirs = ModuleChoice::folders(QCoreApplication::applicationDirPath());
     const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 
     SingleInstance guard(name);
@@ -88,7 +123,11 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    const Catalogue::Choice choice = Catalogue::instance().loadPreferred(moduleDirs);
+    const Catalogue::Choice choice =
+        ModuleChoice::load(Catalogue::instance(), moduleDirs, *language);
+    if (*language == ModuleChoice::Language::English && !choice.english)
+        std::fprintf(stderr, "torvane: no English resource module found; the Japanese texts "
+                             "are shown.\n");
     AppSettings &settings = AppSettings::instance();
     settings.setEnglish(choice.english);
     settings.setSiblingVariant(choice.siblingVariant);

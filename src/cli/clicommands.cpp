@@ -68,15 +68,24 @@ int InfoCommand::run()
     QCoreApplication::exec();
     link.popOwner();
 
-    const auto flag = [](bool on) {
-        return on ? "1" : "0";
-    };
-    CliSession::printLine(QByteArray("AbsAccComp: ") +
-                          (query.absAccVisible() ? "shown" : "hidden"));
-    CliSession::printLine(QByteArray("HomingOption: ") + flag(settings.homingOption()));
-    CliSession::printLine("RomVersion: " + settings.romVersion().toUtf8());
-    CliSession::printLine(QByteArray("LinearMotor: ") + flag(settings.linearMotor()));
-    CliSession::printLine(QByteArray("EnglishDisplay: ") + flag(settings.englishDisplay()));
+    if (m_session.json()) {
+        CliSession::printJson({{QStringLiteral("AbsAccComp"), query.absAccVisible()},
+                               {QStringLiteral("HomingOption"), settings.homingOption()},
+                               {QStringLiteral("RomVersion"), settings.romVersion()},
+                               {QStringLiteral("LinearMotor"), settings.linearMotor()},
+                               {QStringLiteral("EnglishDisplay"), settings.englishDisplay()},
+                               {QStringLiteral("Complete"), exitCode == CliSession::Success}});
+    } else {
+        const auto flag = [](bool on) {
+            return on ? "1" : "0";
+        };
+        CliSession::printLine(QByteArray("AbsAccComp: ") +
+                              (query.absAccVisible() ? "shown" : "hidden"));
+        CliSession::printLine(QByteArray("HomingOption: ") + flag(settings.homingOption()));
+        CliSession::printLine("RomVersion: " + settings.romVersion().toUtf8());
+        CliSession::printLine(QByteArray("LinearMotor: ") + flag(settings.linearMotor()));
+        CliSession::printLine(QByteArray("EnglishDisplay: ") + flag(settings.englishDisplay()));
+    }
     if (exitCode != CliSession::Success)
         CliSession::printError(CliSession::text(159));
     return exitCode;

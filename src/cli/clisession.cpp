@@ -5,8 +5,10 @@
 #include "link/portmap.h"
 #include "link/serialportio.h"
 #include "resources/catalogue.h"
+#include "resources/modulechoice.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 
 #include <cstdio>
 
@@ -21,24 +23,22 @@ const QCommandLineOption stationOption(QStringList{QStringLiteral("station")},
                                        QStringLiteral("N"), QStringLiteral("0"));
 const QCommandLineOption traceOption(QStringList{QStringLiteral("trace")},
                                      QStringLiteral("Print the traffic log on stderr."));
+const QCommandLineOption traceFileOption(QStringList{QStringLiteral("trace-file")},
+                                         QStringLiteral("Append the traffic log to FILE, each "
+                                                        "line behind its local time."),
+                                         QStringLiteral("FILE"));
+const QCommandLineOption jsonOption(QStringList{QStringLiteral("json")},
+                                    QStringLiteral("info and programs list: print one JSON "
+                                                   "object."));
 } // namespace
 
 CliSession::CliSession(QCommandLineParser &parser)
     : m_parser(parser)
 {
     // Messages on stderr are the English module's texts.
-    const QString appDir = QCoreApplication::applicationDirPath();
-    bool loaded = false;
-    for (const QString &dir : {appDir, QStringLiteral(TORVANE_INSTALL_LIBDIR)}) {
-        for (const QString &module :
-             {QStringLiteral("Torvane_E_Resource"), QStringLiteral("Quillet_E_Resource")}) {
-            if (!loaded)
-                loaded = Catalogue::instance().loadModule(dir + QLatin1Char('/') +
-                                                          Catalogue::moduleFileName(module));
-        }
-    }
-    if (!loaded)
-        Catalogue::instance().loadPreferred({appDir, QStringLiteral(TORVANE_INSTALL_LIBDIR)});
+    ModuleChoice::load(Catalogue::instance(),
+                       ModuleChoice::folders(QCoreApplication::applicationDirPath()),
+                       ModuleChoice::Language::English);
     const Catalogue::Choice choice = Catalogue::instance().choice();
     AppSettings::instance().setEnglish(choice.english);
     AppSettings::instance().setSiblingVariant(choice.siblingVariant);
@@ -50,6 +50,8 @@ void CliSession::addOptions(QCommandLineParser &parser)
     parser.addOption(portOption);
     parser.addOption(stationOption);
     parser.addOption(traceOption);
+    parser.addOption(traceFileOption);
+    parser.addOption(jsonOption);
 }
 
 bool CliSession::connect()
@@ -71,8 +73,19 @@ bool CliSession::connect()
     m_link.setUnit(station);
     if (m_parser.isSet(traceOption)) {
         QObject::connect(&m_link, &DriveLink::logged, [](const QString &entry) {
-            const QByteArray line = traceLine(entry).toLocal8Bit() + '\n';
+            const QByteArray line = SessionLog::trafficLine(entry).toLocal8Bit() + '\n';
             std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        });
+    }
+    if (m_parser.isSet(traceFileOption)) {
+        const QString file = m_parser.value(traceFileOption);
+        QString reason;
+        if (!m_traceFile.open(file, &reason)) {
+            printError(QStringLiteral("Cannot write the trace file %1: %2.").arg(file, reason));
+            return false;
+        }
+        QObject::connect(&m_link, &DriveLink::logged, [this](const QString &entry) {
+            m_traceFile.write(SessionLog::entryBody(entry).toString());
         });
     }
     QString error;
@@ -103,29 +116,17 @@ void CliSession::printLine(const QByteArray &bytes)
     std::fflush(stdout);
 }
 
-QString CliSession::traceLine(const QString &entry)
-{
-    QStringView body(entry);
-    if (body.endsWith(QLatin1String("\r\n")))
-        body.chop(2);
-    // A sent line carries its own CR before the log's CR LF.
-    if (body.endsWith(QLatin1Char('\r')))
-        body.chop(1);
-    QString line;
-    line.reserve(body.size());
-    for (const QChar c : body) {
-        const char16_t u = c.unicode();
-        if (u == u'\\')
-            line += QLatin1String("\\\\");
-        else if (u < 0x20 || u == 0x7f)
-            line += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
-        else
-            line += c;
-    }
-    return line;
-}
-
 QString CliSession::text(int id)
 {
     return Catalogue::instance().string(id);
+}
+
+bool CliSession::json() const
+{
+    return m_parser.isSet(jsonOption);
+}
+
+void CliSession::printJson(const QJsonObject &object)
+{
+    printLine(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "link/drivelink.h"
+#include "link/sessionlog.h"
 
 #include <QCommandLineParser>
+#include <QJsonObject>
 #include <QString>
 
 // What every verb of torvane-cli shares: the options, the link to the drive
@@ -24,12 +26,12 @@ public:
     static void printError(const QString &text);
     static void printLine(const QByteArray &bytes);
     static QString text(int id);
-    // A traffic-log entry as --trace prints it: one line, its own CR and the
-    // log's CR LF taken off, every control character (NUL included) and the
-    // backslash written as an escape, so that no byte is lost or misread.
-    static QString traceLine(const QString &entry);
+    // --json was given: info and programs list print one JSON object.
+    bool json() const;
+    static void printJson(const QJsonObject &object);
 
 private:
     QCommandLineParser &m_parser;
     DriveLink m_link;
+    SessionLog m_traceFile;
 };

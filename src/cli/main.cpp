@@ -26,11 +26,12 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Talks to a servo drive over its serial line without the windows.\n\n"
         "Verbs:\n"
-        "  info        the drive's start-up facts, one per line\n"
+        "  info        the drive's start-up facts, one per line (--json: one object)\n"
+        "  ports       COM1-COM8 and their devices, then the serial devices found\n"
         "  send LINE   send one command line and print the reply line\n"
         "  params upload FILE | params download FILE [--yes]\n"
         "              move the parameter set between the drive and a file\n"
-        "  programs list | programs upload N F.prg | programs delete N\n"
+        "  programs list [--json] | programs upload N F.prg | programs delete N\n"
         "  programs download N F.prg | programs batch-upload F.whp\n"
         "  programs batch-download F.whp   [--yes]\n"
         "              move the drive's programs to and from files\n"
@@ -58,8 +59,11 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     CliSession::addOptions(parser);
     parser.addPositionalArgument(
-        QStringLiteral("verb"), QStringLiteral("info | send | params | programs | io | reset-com | "
-                                               "terminal | monitor | scope"));
+        QStringLiteral("verb"),
+        QStringLiteral("info | ports | send | params | programs | io | reset-com | "
+                       "terminal | monitor | scope | table | points | "
+                       "cam | backup | restore | motor-backup | "
+                       "motor-restore"));
     const QCommandLineOption yes(QStringLiteral("yes"),
                                  QStringLiteral("Answer the download's safety question, a program "
                                                 "overwrite or the batch question with OK/Yes."));
@@ -97,6 +101,8 @@ int main(int argc, char *argv[])
         run = runTableVerb;
     else if (verb == QLatin1String("points"))
         run = runPointsVerb;
+    else if (verb == QLatin1String("ports"))
+        run = runPortsVerb;
     else if (verb == QLatin1String("cam"))
         run = runCamVerb;
     else if (verb == QLatin1String("backup"))

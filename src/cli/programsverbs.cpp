@@ -4,6 +4,8 @@
 #include "verbs.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <functional>
 #include <optional>
@@ -76,6 +78,28 @@ void printIndex(const ProgramTransfer &transfer)
     CliSession::printLine("Remain Block: " + transfer.freeBlocks());
 }
 
+// The same listing as one JSON object: {"programs": [{"number": 3, "blocks":
+// 12}, ...], "freeBlocks": 1200}; a count the drive sent in another form
+// stays text.
+void printIndexJson(const ProgramTransfer &transfer)
+{
+    const auto count = [](const QByteArray &text) -> QJsonValue {
+        bool ok = false;
+        const int value = text.trimmed().toInt(&ok);
+        return ok ? QJsonValue(value) : QJsonValue(QString::fromLatin1(text.trimmed()));
+    };
+    QJsonArray programs;
+    const QByteArrayList &lines = transfer.indexLines();
+    for (qsizetype i = 0; i < lines.size() && i < transfer.listedNumbers().size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        programs.append(
+            QJsonObject{{QStringLiteral("number"), transfer.listedNumbers().at(i)},
+                        {QStringLiteral("blocks"), count(line.mid(line.indexOf(':') + 1))}});
+    }
+    CliSession::printJson({{QStringLiteral("programs"), programs},
+                           {QStringLiteral("freeBlocks"), count(transfer.freeBlocks())}});
+}
+
 } // namespace
 
 // programs list | upload N FILE | download N FILE [--yes] | delete N
@@ -89,7 +113,8 @@ int runProgramsVerb(CliSession &session, const QStringList &args)
     if (what == u"list" && args.size() == 1) {
         ParamsPrompt prompt(QString(), yes);
         return runTransfer(
-            session, prompt, [](ProgramTransfer &t) { t.list(); }, printIndex);
+            session, prompt, [](ProgramTransfer &t) { t.list(); },
+            session.json() ? printIndexJson : printIndex);
     }
     if (what == u"delete" && args.size() == 2) {
         const std::optional<int> number = programNumber(args.at(1));

@@ -25,3 +25,4 @@ int runBackupVerb(CliSession &session, const QStringList &args);       // backup
 int runRestoreVerb(CliSession &session, const QStringList &args);      // restore FILE.wha
 int runMotorBackupVerb(CliSession &session, const QStringList &args);  // motor-backup FILE.whm
 int runMotorRestoreVerb(CliSession &session, const QStringList &args); // motor-restore FILE.whm
+int runPortsVerb(CliSession &session, const QStringList &args);        // ports

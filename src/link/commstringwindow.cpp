@@ -2,6 +2,7 @@
 
 #include "app/dialogtexts.h"
 #include "drivelink.h"
+#include "sessionlogmenu.h"
 
 #include <QFontMetrics>
 #include <QPlainTextEdit>
@@ -31,6 +32,12 @@ CommStringWindow::CommStringWindow(DriveLink &link, QWidget *parent)
     DialogTexts::apply(this, 103);
     connect(&m_link, &DriveLink::logged, this, &CommStringWindow::refresh);
     refresh();
+    // The traffic can go to a file, a time on every line.
+    auto *saving = new SessionLogMenu(
+        m_text, [this] { return SessionLog::entryBodies(m_link.trafficLog().lines()); });
+    connect(&m_link, &DriveLink::logged, saving, [saving](const QString &entry) {
+        saving->append(SessionLog::entryBody(entry).toString());
+    });
 }
 
 QString CommStringWindow::shownText() const

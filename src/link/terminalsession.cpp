@@ -161,7 +161,9 @@ std::optional<QByteArray> TerminalSession::browseDown()
 
 void TerminalSession::appendLine(const QByteArray &text)
 {
-    m_lines.append(DriveText::decode(text) + QStringLiteral("\r\n"));
+    const QString line = DriveText::decode(text);
+    m_lines.append(line + QStringLiteral("\r\n"));
+    Q_EMIT lineAdded(line);
     Q_EMIT outputChanged();
 }
 

@@ -122,6 +122,8 @@ public:
 
 Q_SIGNALS:
     void outputChanged();
+    // One line joined the conversation (as shown, without its CR LF).
+    void lineAdded(const QString &line);
     // A reply shown in the output (the simple terminal: without its "!").
     void replyShown(const QByteArray &line);
     // A tagged reply with no monitor shown to take it.

@@ -9,6 +9,7 @@
 #include "params/helpwindow.h"
 #include "params/monitorwindow.h"
 #include "resources/catalogue.h"
+#include "sessionlogmenu.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -86,6 +87,10 @@ TerminalWindow::TerminalWindow(DriveLink &link, TerminalSession::Variant variant
         buildChildren();
 
     connect(m_session.get(), &TerminalSession::outputChanged, this, &TerminalWindow::refresh);
+    // The conversation can go to a file, a time on every line, until Exit.
+    m_sessionLog = new SessionLogMenu(
+        m_output, [this] { return SessionLog::entryBodies(m_session->lines().lines()); });
+    connect(m_session.get(), &TerminalSession::lineAdded, m_sessionLog, &SessionLogMenu::append);
     connect(m_session.get(), &TerminalSession::busyChanged, this, &TerminalWindow::onBusyChanged);
     connect(m_session.get(), &TerminalSession::monitorVisibilityChanged, this,
             [this](int monitor, bool shown) {
@@ -321,6 +326,7 @@ void TerminalWindow::openSession()
 void TerminalWindow::finish()
 {
     m_session->close();
+    m_sessionLog->stop();
 }
 
 void TerminalWindow::closeEvent(QCloseEvent *event)

@@ -15,6 +15,7 @@ class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class SessionLogMenu;
 
 // "Terminal mode" (dialog 206): type command lines, read the replies, and
 // host the four monitors and the two help windows. The conversation, the
@@ -40,6 +41,8 @@ public:
     QWidget *helpWindow(TerminalSession::HelpMode mode) const;
     // Buttons by control number.
     QAbstractButton *button(int controlId) const;
+    // "Save log to file..." of the output's context menu.
+    SessionLogMenu *sessionLog() const { return m_sessionLog; }
 
     void enter();
     void resend();
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<DialogPrompt> m_prompt;
     QLineEdit *m_input = nullptr;
     QPlainTextEdit *m_output = nullptr;
+    SessionLogMenu *m_sessionLog = nullptr;
     QPushButton *m_enter = nullptr;
     QPushButton *m_exit = nullptr;
     QPushButton *m_reEdit = nullptr;

@@ -1,5 +1,7 @@
 #include "catalogue.h"
 
+#include "modulechoice.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -191,17 +193,7 @@ QString Catalogue::moduleFileName(const QString &module)
 
 Catalogue::Choice Catalogue::loadPreferred(const QStringList &dirs)
 {
-    for (const QString &module : preferredModules()) {
-        for (const QString &dir : dirs) {
-            if (dir.isEmpty())
-                continue;
-            const QString path = QDir(dir).filePath(moduleFileName(module));
-            if (QFileInfo(path).isFile() && loadModule(path))
-                return d->choice;
-        }
-    }
-    useBuiltin();
-    return d->choice;
+    return ModuleChoice::load(*this, dirs, ModuleChoice::Language::Any);
 }
 
 bool Catalogue::loadModule(const QString &path)

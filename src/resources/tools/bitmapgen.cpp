@@ -4,6 +4,8 @@
 //   japanese/<id>.png  the Japanese set's own drawing of those
 //   icon/128-<size>.png
 // Usage: bitmapgen FOLDER
+//    or: bitmapgen --desktop-icons FOLDER   (torvane-<size>.png at the large
+//        hicolor sizes, for the desktop entry)
 #include "resources/bitmapmaker.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,13 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1) == QLatin1String("--desktop-icons")) {
+        bool ok = QDir().mkpath(args.at(2));
+        for (int size : {64, 128, 256})
+            ok &= save(BitmapMaker::icon(size),
+                       QDir(args.at(2)).filePath(QStringLiteral("torvane-%1.png").arg(size)));
+        return ok ? 0 : 1;
+    }
     if (args.size() != 2) {
         QTextStream(stderr) << "usage: bitmapgen FOLDER\n";
         return 2;
