@@ -2,6 +2,7 @@
 
 #include "appsettings.h"
 #include "dialogtexts.h"
+#include "frameplacement.h"
 #include "lampimages.h"
 #include "link/commmodewindow.h"
 #include "link/commstringwindow.h"
@@ -145,21 +146,18 @@ void MainMenuWindow::initialise(const Options &options)
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1280, 1024);
     m_commMode = new CommModeWindow(m_link, this);
-    // The frame goes into the corner, not the client area: a window manager
-    // would otherwise push the title bar off the screen.
-    m_commMode->winId();
-    m_commMode->windowHandle()->setFramePosition(screen.topLeft());
+    FramePlacement::place(m_commMode, screen, Qt::AlignLeft | Qt::AlignTop);
     m_commModeShown = options.toolWindows && !Catalogue::instance().bitmapPath(217).isEmpty();
     m_commMode->setVisible(m_commModeShown);
 
     m_portChooser = new ComPortSelectWindow(m_link, m_portMap, m_profile, this, this);
-    m_portChooser->move(screen.left(), screen.top() + 200);
     m_portChooser->initialise(AppSettings::instance().comPort());
+    FramePlacement::place(m_portChooser, screen.adjusted(0, 200, 0, 0),
+                          Qt::AlignLeft | Qt::AlignTop);
     m_portChooser->setVisible(options.toolWindows);
 
     m_traffic = new CommStringWindow(m_link, this);
-    m_traffic->adjustSize();
-    m_traffic->move(screen.right() - m_traffic->frameGeometry().width() + 1, screen.top());
+    FramePlacement::place(m_traffic, screen, Qt::AlignRight | Qt::AlignTop);
     m_traffic->setVisible(options.toolWindows);
 
     m_link.pushOwner(this);
