@@ -1,10 +1,7 @@
 #include "parametermanagerdialog.h"
 
 #include "app/appsettings.h"
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
-#include "app/lampimages.h"
-#include "app/linkhold.h"
 #include "link/drivelink.h"
 #include "machineparameterdialog.h"
 #include "parameterviewdialog.h"
@@ -24,14 +21,13 @@ constexpr int exitButton = 1;
 } // namespace
 
 ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_transfer(link, *m_dialogPrompt)
+    : FeatureMenuDialog(parent)
+    , m_transfer(link, prompt())
     , m_linkHold(link, m_transfer)
-    , m_lamp(makeActivityLamp(this))
     , m_viewer(new ParameterViewDialog(this))
     , m_machine(new MachineParameterDialog(link, this))
 {
+    QLabel *lamp = addLamp();
 
     auto *operations = new QVBoxLayout;
     for (int id : {machineParameterButton, uploadButton, downloadButton, viewButton, resetButton})
@@ -41,24 +37,21 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
 
     auto *layout = new QGridLayout(this);
     layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
     layout->addWidget(exit, 1, 1, Qt::AlignBottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_buttons.value(machineParameterButton), &QPushButton::clicked, this,
+    connect(button(machineParameterButton), &QPushButton::clicked, this,
             &ParameterManagerDialog::editMachineParameters);
-    connect(m_buttons.value(uploadButton), &QPushButton::clicked, this,
-            &ParameterManagerDialog::upload);
-    connect(m_buttons.value(downloadButton), &QPushButton::clicked, this,
-            &ParameterManagerDialog::download);
-    connect(m_buttons.value(viewButton), &QPushButton::clicked, this,
-            &ParameterManagerDialog::viewFile);
-    connect(m_buttons.value(resetButton), &QPushButton::clicked, this,
+    connect(button(uploadButton), &QPushButton::clicked, this, &ParameterManagerDialog::upload);
+    connect(button(downloadButton), &QPushButton::clicked, this, &ParameterManagerDialog::download);
+    connect(button(viewButton), &QPushButton::clicked, this, &ParameterManagerDialog::viewFile);
+    connect(button(resetButton), &QPushButton::clicked, this,
             &ParameterManagerDialog::resetCommunication);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
-    connect(&m_transfer, &ParameterTransfer::busyChanged, this, &ParameterManagerDialog::setBusy);
-    followActivity(m_lamp, &m_transfer);
+    follow(m_transfer);
+    setLinkHold(&m_linkHold);
     connect(&m_transfer, &ParameterTransfer::closeRequested, this, &QDialog::accept);
 
     DialogTexts::apply(this, 119);
@@ -68,51 +61,10 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
         layout->setColumnMinimumWidth(0, operations->sizeHint().width() + missing);
 }
 
-QPushButton *ParameterManagerDialog::addButton(int controlId)
+void ParameterManagerDialog::promptChanged(UserPrompt *given)
 {
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-void ParameterManagerDialog::setPrompt(UserPrompt *prompt)
-{
-    m_transfer.setPrompt(prompt ? *prompt : *m_dialogPrompt);
-    m_machine->setPrompt(prompt);
-}
-
-void ParameterManagerDialog::showEvent(QShowEvent *event)
-{
-    // Each opening starts with every button ready and the link taken.
-    if (!m_linkHold.isHeld()) {
-        m_linkHold.take();
-        setBusy(false);
-        setLampIdle(m_lamp);
-    }
-    QDialog::showEvent(event);
-}
-
-void ParameterManagerDialog::done(int result)
-{
-    m_linkHold.release();
-    QDialog::done(result);
-}
-
-void ParameterManagerDialog::reject()
-{
-    if (m_transfer.isBusy())
-        return;
-    QDialog::reject();
-}
-
-void ParameterManagerDialog::setBusy(bool busy)
-{
-    for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it)
-        it.value()->setEnabled(!busy);
-    if (!busy)
-        m_buttons.value(exitButton)->setFocus();
+    m_transfer.setPrompt(prompt());
+    m_machine->setPrompt(given);
 }
 
 void ParameterManagerDialog::applySettings()
@@ -145,11 +97,11 @@ void ParameterManagerDialog::viewFile()
         return;
     m_viewer->setFile(m_transfer.lines(), m_transfer.filePath());
     m_viewer->exec();
-    m_buttons.value(exitButton)->setFocus();
+    focusExit();
 }
 
 void ParameterManagerDialog::editMachineParameters()
 {
     m_machine->exec();
-    m_buttons.value(exitButton)->setFocus();
+    focusExit();
 }

@@ -1,0 +1,88 @@
+#include "featuremenudialog.h"
+
+#include "app/dialogprompt.h"
+#include "app/dialogtexts.h"
+#include "app/linkhold.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+constexpr int exitButton = 1;
+} // namespace
+
+FeatureMenuDialog::FeatureMenuDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
+    , m_prompt(m_dialogPrompt.get())
+{}
+
+void FeatureMenuDialog::setPrompt(UserPrompt *prompt)
+{
+    m_prompt = prompt ? prompt : m_dialogPrompt.get();
+    promptChanged(prompt);
+}
+
+QPushButton *FeatureMenuDialog::addButton(int controlId)
+{
+    auto *button = new QPushButton(this);
+    DialogTexts::tag(button, controlId);
+    button->setAutoDefault(false);
+    m_buttons.insert(controlId, button);
+    return button;
+}
+
+QLabel *FeatureMenuDialog::addLamp()
+{
+    m_lamp = makeActivityLamp(this);
+    return m_lamp;
+}
+
+void FeatureMenuDialog::enableButtons(bool enable)
+{
+    for (QPushButton *button : std::as_const(m_buttons))
+        button->setEnabled(enable);
+}
+
+void FeatureMenuDialog::focusExit()
+{
+    if (QPushButton *exit = m_buttons.value(exitButton))
+        exit->setFocus();
+}
+
+void FeatureMenuDialog::setBusy(bool busy)
+{
+    enableButtons(!busy);
+    if (!busy)
+        focusExit();
+}
+
+void FeatureMenuDialog::opened()
+{
+    setBusy(false);
+}
+
+void FeatureMenuDialog::showEvent(QShowEvent *event)
+{
+    // Each opening starts with the link taken and the lamp dark.
+    if (m_hold && !m_hold->isHeld()) {
+        m_hold->take();
+        setLampIdle(m_lamp);
+        opened();
+    }
+    QDialog::showEvent(event);
+}
+
+void FeatureMenuDialog::done(int result)
+{
+    if (m_hold)
+        m_hold->release();
+    QDialog::done(result);
+}
+
+void FeatureMenuDialog::reject()
+{
+    if (isExchangeBusy())
+        return;
+    QDialog::reject();
+}
