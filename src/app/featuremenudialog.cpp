@@ -4,8 +4,10 @@
 #include "app/dialogtexts.h"
 #include "app/linkhold.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int exitButton = 1;
@@ -36,6 +38,27 @@ QLabel *FeatureMenuDialog::addLamp()
 {
     m_lamp = makeActivityLamp(this);
     return m_lamp;
+}
+
+QGridLayout *FeatureMenuDialog::layOutMenu(const QList<Operation> &operations)
+{
+    QLabel *lamp = addLamp();
+    auto *column = new QVBoxLayout;
+    for (const Operation &operation : operations) {
+        QPushButton *button = addButton(operation.controlId);
+        connect(button, &QPushButton::clicked, this, operation.run);
+        column->addWidget(button);
+    }
+    QPushButton *exit = addButton(exitButton);
+    exit->setDefault(true);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *layout = new QGridLayout(this);
+    layout->addLayout(column, 0, 0, 2, 1);
+    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return layout;
 }
 
 void FeatureMenuDialog::enableButtons(bool enable)

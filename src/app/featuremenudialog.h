@@ -5,10 +5,13 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QList>
 
+#include <functional>
 #include <memory>
 
 class LinkHold;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 
@@ -52,6 +55,16 @@ protected:
 
     QPushButton *addButton(int controlId);
     QLabel *addLamp();
+    // A button of a menu and what a click on it does.
+    struct Operation
+    {
+        int controlId;
+        std::function<void()> run;
+    };
+    // The menu: the lamp, the operations' buttons in a column and Exit (the
+    // default button; it closes the window) at the bottom right of the lamp.
+    // The window keeps to its size; what it adds goes into the returned grid.
+    QGridLayout *layOutMenu(const QList<Operation> &operations);
     // The hold (declared after its exchange, so that it goes first) that
     // makes the exchange the link's owner while the window is open.
     void setLinkHold(LinkHold *hold) { m_hold = hold; }

@@ -6,18 +6,12 @@
 #include "programs/selecttypedialog.h"
 #include "universalcamdialog.h"
 
-#include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 namespace {
 constexpr int downloadButton = 1004;
 constexpr int uploadButton = 1005;
 constexpr int viewButton = 1006;
 constexpr int universalButton = 1007;
 constexpr int resetButton = 1061;
-constexpr int exitButton = 1;
 } // namespace
 
 CamMenuDialog::CamMenuDialog(DriveLink &link, QWidget *parent)
@@ -25,26 +19,11 @@ CamMenuDialog::CamMenuDialog(DriveLink &link, QWidget *parent)
     , m_transfer(link, prompt())
     , m_hold(link, m_transfer)
 {
-    QLabel *lamp = addLamp();
-    auto *operations = new QVBoxLayout;
-    for (int id : {downloadButton, uploadButton, viewButton, universalButton, resetButton})
-        operations->addWidget(addButton(id));
-    QPushButton *exit = addButton(exitButton);
-    exit->setDefault(true);
-
-    auto *layout = new QGridLayout(this);
-    layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(button(downloadButton), &QPushButton::clicked, this, &CamMenuDialog::download);
-    connect(button(uploadButton), &QPushButton::clicked, this, &CamMenuDialog::upload);
-    connect(button(viewButton), &QPushButton::clicked, this, &CamMenuDialog::view);
-    connect(button(universalButton), &QPushButton::clicked, this, &CamMenuDialog::universal);
-    connect(button(resetButton), &QPushButton::clicked, &m_transfer,
-            &CamTransfer::resetCommunication);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    layOutMenu({{downloadButton, std::bind_front(&CamMenuDialog::download, this)},
+                {uploadButton, std::bind_front(&CamMenuDialog::upload, this)},
+                {viewButton, std::bind_front(&CamMenuDialog::view, this)},
+                {universalButton, std::bind_front(&CamMenuDialog::universal, this)},
+                {resetButton, std::bind_front(&CamTransfer::resetCommunication, &m_transfer)}});
     follow(m_transfer);
     setLinkHold(&m_hold);
 

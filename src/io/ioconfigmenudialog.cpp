@@ -6,14 +6,8 @@
 #include "discreteconfigdialog.h"
 #include "link/drivelink.h"
 
-#include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 namespace {
 constexpr int dialogId = 229;
-constexpr int exitButton = 1;
 constexpr int uploadButton = 1005;
 constexpr int downloadButton = 1004;
 constexpr int editorButton = 1385;
@@ -27,26 +21,9 @@ IoConfigMenuDialog::IoConfigMenuDialog(DriveLink &link, QWidget *parent)
 {
     if (!LampImages::instance().isLoaded())
         LampImages::instance().load();
-    QLabel *lamp = addLamp();
-
-    auto *operations = new QVBoxLayout;
-    for (int id : {uploadButton, downloadButton, editorButton})
-        operations->addWidget(addButton(id));
-    QPushButton *exit = addButton(exitButton);
-    exit->setDefault(true);
-
-    auto *layout = new QGridLayout(this);
-    layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(button(uploadButton), &QPushButton::clicked, &m_transfer, &IoConfigTransfer::upload);
-    connect(button(downloadButton), &QPushButton::clicked, &m_transfer,
-            &IoConfigTransfer::download);
-    connect(button(editorButton), &QPushButton::clicked, this, &IoConfigMenuDialog::openEditor);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-
+    layOutMenu({{uploadButton, std::bind_front(&IoConfigTransfer::upload, &m_transfer)},
+                {downloadButton, std::bind_front(&IoConfigTransfer::download, &m_transfer)},
+                {editorButton, std::bind_front(&IoConfigMenuDialog::openEditor, this)}});
     follow(m_transfer);
     setLinkHold(&m_linkHold);
     connect(&m_transfer, &IoConfigTransfer::closeRequested, this, &QDialog::accept);

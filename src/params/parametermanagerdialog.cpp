@@ -7,9 +7,6 @@
 #include "parameterviewdialog.h"
 
 #include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int machineParameterButton = 1010;
@@ -17,7 +14,6 @@ constexpr int uploadButton = 1005;
 constexpr int downloadButton = 1004;
 constexpr int viewButton = 1068;
 constexpr int resetButton = 1061;
-constexpr int exitButton = 1;
 } // namespace
 
 ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
@@ -27,29 +23,13 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     , m_viewer(new ParameterViewDialog(this))
     , m_machine(new MachineParameterDialog(link, this))
 {
-    QLabel *lamp = addLamp();
-
-    auto *operations = new QVBoxLayout;
-    for (int id : {machineParameterButton, uploadButton, downloadButton, viewButton, resetButton})
-        operations->addWidget(addButton(id));
-    QPushButton *exit = addButton(exitButton);
-    exit->setDefault(true);
-
-    auto *layout = new QGridLayout(this);
-    layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(button(machineParameterButton), &QPushButton::clicked, this,
-            &ParameterManagerDialog::editMachineParameters);
-    connect(button(uploadButton), &QPushButton::clicked, this, &ParameterManagerDialog::upload);
-    connect(button(downloadButton), &QPushButton::clicked, this, &ParameterManagerDialog::download);
-    connect(button(viewButton), &QPushButton::clicked, this, &ParameterManagerDialog::viewFile);
-    connect(button(resetButton), &QPushButton::clicked, this,
-            &ParameterManagerDialog::resetCommunication);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-
+    QGridLayout *layout = layOutMenu(
+        {{machineParameterButton,
+          std::bind_front(&ParameterManagerDialog::editMachineParameters, this)},
+         {uploadButton, std::bind_front(&ParameterManagerDialog::upload, this)},
+         {downloadButton, std::bind_front(&ParameterManagerDialog::download, this)},
+         {viewButton, std::bind_front(&ParameterManagerDialog::viewFile, this)},
+         {resetButton, std::bind_front(&ParameterTransfer::resetCommunication, &m_transfer)}});
     follow(m_transfer);
     setLinkHold(&m_linkHold);
     connect(&m_transfer, &ParameterTransfer::closeRequested, this, &QDialog::accept);
@@ -58,7 +38,8 @@ ParameterManagerDialog::ParameterManagerDialog(DriveLink &link, QWidget *parent)
     // The dialog is fixed to its buttons, which are narrower than its title.
     const int missing = DialogTexts::titleWidth(this) - layout->totalSizeHint().width();
     if (missing > 0)
-        layout->setColumnMinimumWidth(0, operations->sizeHint().width() + missing);
+        layout->setColumnMinimumWidth(0,
+                                      layout->itemAtPosition(0, 0)->sizeHint().width() + missing);
 }
 
 void ParameterManagerDialog::promptChanged(UserPrompt *given)
@@ -84,11 +65,6 @@ void ParameterManagerDialog::download()
 {
     applySettings();
     m_transfer.download();
-}
-
-void ParameterManagerDialog::resetCommunication()
-{
-    m_transfer.resetCommunication();
 }
 
 void ParameterManagerDialog::viewFile()

@@ -32,7 +32,6 @@ private:
     void download();
     void viewFile();
     void editMachineParameters();
-    void resetCommunication();
     void applySettings();
 
     ParameterTransfer m_transfer;

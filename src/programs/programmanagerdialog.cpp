@@ -9,10 +9,7 @@
 #include "selecttypedialog.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int downloadButton = 1004;
@@ -20,7 +17,6 @@ constexpr int uploadButton = 1005;
 constexpr int editButton = 1006;
 constexpr int monitorButton = 1007;
 constexpr int resetButton = 1061;
-constexpr int exitButton = 1;
 } // namespace
 
 ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
@@ -34,31 +30,17 @@ ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
     , m_editor(new ProgramEditDialog(link, this))
     , m_monitor(new ProgramMonitorWindow(link, this))
 {
-    QLabel *lamp = addLamp();
     m_progress->setTextVisible(true);
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->hide();
 
-    auto *operations = new QVBoxLayout;
-    for (int id : {downloadButton, uploadButton, editButton, monitorButton, resetButton})
-        operations->addWidget(addButton(id));
-    QPushButton *exit = addButton(exitButton);
-    exit->setDefault(true);
-
-    auto *layout = new QGridLayout(this);
-    layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
+    QGridLayout *layout = layOutMenu(
+        {{downloadButton, std::bind_front(&ProgramManagerDialog::download, this)},
+         {uploadButton, std::bind_front(&ProgramManagerDialog::upload, this)},
+         {editButton, std::bind_front(&ProgramManagerDialog::edit, this)},
+         {monitorButton, std::bind_front(&ProgramManagerDialog::openMonitor, this)},
+         {resetButton, std::bind_front(&ProgramTransfer::resetCommunication, &m_transfer)}});
     layout->addWidget(m_progress, 2, 0, 1, 2);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(button(downloadButton), &QPushButton::clicked, this, &ProgramManagerDialog::download);
-    connect(button(uploadButton), &QPushButton::clicked, this, &ProgramManagerDialog::upload);
-    connect(button(editButton), &QPushButton::clicked, this, &ProgramManagerDialog::edit);
-    connect(button(monitorButton), &QPushButton::clicked, this, &ProgramManagerDialog::openMonitor);
-    connect(button(resetButton), &QPushButton::clicked, this,
-            &ProgramManagerDialog::resetCommunication);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
     follow(m_transfer);
     setLinkHold(&m_linkHold);
@@ -145,9 +127,4 @@ void ProgramManagerDialog::openMonitor()
     setBusy(true);
     m_monitor->run();
     setBusy(false);
-}
-
-void ProgramManagerDialog::resetCommunication()
-{
-    m_transfer.resetCommunication();
 }

@@ -49,7 +49,6 @@ private:
     void upload();
     void edit();
     void openMonitor();
-    void resetCommunication();
 
     ProgramDialogPrompt m_prompt;
     ProgramTransfer m_transfer;
