@@ -61,9 +61,9 @@ protected:
         int controlId;
         std::function<void()> run;
     };
-    // The menu: the lamp, the operations' buttons in a column and Exit (the
-    // default button; it closes the window) at the bottom right of the lamp.
-    // The window keeps to its size; what it adds goes into the returned grid.
+    // The menu: the operations' buttons in a column, the lamp at the top
+    // right and Exit (the default button; it closes the window) at the bottom
+    // right. The window keeps to its size; what it adds goes into the grid.
     QGridLayout *layOutMenu(const QList<Operation> &operations);
     // The hold (declared after its exchange, so that it goes first) that
     // makes the exchange the link's owner while the window is open.
