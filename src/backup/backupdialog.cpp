@@ -1,10 +1,7 @@
 #include "backupdialog.h"
 
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
-#include "app/lampimages.h"
 #include "app/mainmenuwindow.h"
-#include "link/drivelink.h"
 #include "resources/catalogue.h"
 
 #include <QGridLayout>
@@ -34,15 +31,14 @@ QString sectionName(int code)
 } // namespace
 
 BackupDialog::BackupDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
-    , m_link(link)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_userData(link, *m_dialogPrompt)
-    , m_motorData(link, *m_dialogPrompt)
-    , m_lamp(makeActivityLamp(this))
+    : FeatureMenuDialog(parent)
+    , m_userData(link, prompt())
+    , m_motorData(link, prompt())
+    , m_linkHold(link, *this)
     , m_progressLabel(new QLabel(this))
     , m_progressBar(new QProgressBar(this))
 {
+    QLabel *lamp = addLamp();
     auto *motor = new QGroupBox(this);
     DialogTexts::tag(motor, motorGroup);
     auto *motorButtons = new QHBoxLayout(motor);
@@ -65,27 +61,23 @@ BackupDialog::BackupDialog(DriveLink &link, QWidget *parent)
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(motor, 0, 0);
-    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
     layout->addWidget(user, 1, 0);
     layout->addWidget(ok, 1, 1, Qt::AlignBottom);
     layout->addWidget(m_progressLabel, 2, 0, 1, 2);
     layout->addWidget(m_progressBar, 3, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_buttons.value(motorUpload), &QPushButton::clicked, &m_motorData,
-            &MotorDataTransfer::upload);
-    connect(m_buttons.value(motorDownload), &QPushButton::clicked, &m_motorData,
+    connect(button(motorUpload), &QPushButton::clicked, &m_motorData, &MotorDataTransfer::upload);
+    connect(button(motorDownload), &QPushButton::clicked, &m_motorData,
             &MotorDataTransfer::download);
-    connect(m_buttons.value(userUpload), &QPushButton::clicked, &m_userData,
-            &BackupTransfer::backup);
-    connect(m_buttons.value(userDownload), &QPushButton::clicked, &m_userData,
-            &BackupTransfer::restore);
+    connect(button(userUpload), &QPushButton::clicked, &m_userData, &BackupTransfer::backup);
+    connect(button(userDownload), &QPushButton::clicked, &m_userData, &BackupTransfer::restore);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    connect(&m_userData, &BackupTransfer::busyChanged, this, &BackupDialog::setBusy);
-    connect(&m_motorData, &MotorDataTransfer::busyChanged, this, &BackupDialog::setBusy);
-    followActivity(m_lamp, &m_userData);
-    followActivity(m_lamp, &m_motorData);
+    follow(m_userData);
+    follow(m_motorData);
+    setLinkHold(&m_linkHold);
     connect(&m_userData, &BackupTransfer::progress, this,
             [this](int index, int count, int code, const QString &item) {
                 showProgress(index, count, sectionName(code), item);
@@ -99,28 +91,12 @@ BackupDialog::BackupDialog(DriveLink &link, QWidget *parent)
     m_progressLabel->setText(Catalogue::instance().string(1215));
 }
 
-BackupDialog::~BackupDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
-}
+BackupDialog::~BackupDialog() = default;
 
-QPushButton *BackupDialog::addButton(int controlId)
+void BackupDialog::promptChanged(UserPrompt *)
 {
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-void BackupDialog::setPrompt(UserPrompt *prompt)
-{
-    UserPrompt &chosen = prompt ? *prompt : *m_dialogPrompt;
-    m_userData.setPrompt(chosen);
-    m_motorData.setPrompt(chosen);
+    m_userData.setPrompt(prompt());
+    m_motorData.setPrompt(prompt());
 }
 
 QString BackupDialog::progressText() const
@@ -149,46 +125,17 @@ void BackupDialog::onLinkTimeout()
         m_userData.onLinkTimeout();
 }
 
-void BackupDialog::showEvent(QShowEvent *event)
-{
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(this);
-        m_link.open();
-        setLampIdle(m_lamp);
-    }
-    QDialog::showEvent(event);
-}
-
-void BackupDialog::done(int result)
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
-    QDialog::done(result);
-}
-
-void BackupDialog::reject()
-{
-    if (m_userData.isBusy() || m_motorData.isBusy())
-        return;
-    QDialog::reject();
-}
-
 void BackupDialog::setBusy(bool busy)
 {
     showCommModeWindow(!busy);
-    for (QPushButton *button : std::as_const(m_buttons))
-        button->setEnabled(!busy);
+    enableButtons(!busy);
     if (busy) {
         m_progressBar->setRange(0, 1);
         m_progressBar->setValue(0);
     } else {
         m_progressBar->setValue(m_progressBar->maximum());
         m_progressLabel->setText(Catalogue::instance().string(1215));
-        m_buttons.value(okButton)->setFocus();
+        focusExit();
         activateWindow();
     }
 }

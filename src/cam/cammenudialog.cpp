@@ -1,17 +1,10 @@
 #include "cammenudialog.h"
 
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
-#include "app/lampimages.h"
 #include "camviewdialog.h"
 #include "comp/tablenumberdialog.h"
 #include "programs/selecttypedialog.h"
 #include "universalcamdialog.h"
-
-#include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int downloadButton = 1004;
@@ -19,88 +12,29 @@ constexpr int uploadButton = 1005;
 constexpr int viewButton = 1006;
 constexpr int universalButton = 1007;
 constexpr int resetButton = 1061;
-constexpr int exitButton = 1;
 } // namespace
 
 CamMenuDialog::CamMenuDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_prompt(m_dialogPrompt.get())
-    , m_transfer(link, *m_dialogPrompt)
+    : FeatureMenuDialog(parent)
+    , m_transfer(link, prompt())
     , m_hold(link, m_transfer)
-    , m_lamp(makeActivityLamp(this))
 {
-    auto *operations = new QVBoxLayout;
-    for (int id : {downloadButton, uploadButton, viewButton, universalButton, resetButton})
-        operations->addWidget(addButton(id));
-    QPushButton *exit = addButton(exitButton);
-    exit->setDefault(true);
-
-    auto *layout = new QGridLayout(this);
-    layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(m_buttons.value(downloadButton), &QPushButton::clicked, this, &CamMenuDialog::download);
-    connect(m_buttons.value(uploadButton), &QPushButton::clicked, this, &CamMenuDialog::upload);
-    connect(m_buttons.value(viewButton), &QPushButton::clicked, this, &CamMenuDialog::view);
-    connect(m_buttons.value(universalButton), &QPushButton::clicked, this,
-            &CamMenuDialog::universal);
-    connect(m_buttons.value(resetButton), &QPushButton::clicked, &m_transfer,
-            &CamTransfer::resetCommunication);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-    connect(&m_transfer, &CamTransfer::busyChanged, this, &CamMenuDialog::setBusy);
-    followActivity(m_lamp, &m_transfer);
+    layOutMenu({{downloadButton, std::bind_front(&CamMenuDialog::download, this)},
+                {uploadButton, std::bind_front(&CamMenuDialog::upload, this)},
+                {viewButton, std::bind_front(&CamMenuDialog::view, this)},
+                {universalButton, std::bind_front(&CamMenuDialog::universal, this)},
+                {resetButton, std::bind_front(&CamTransfer::resetCommunication, &m_transfer)}});
+    follow(m_transfer);
+    setLinkHold(&m_hold);
 
     DialogTexts::apply(this, 223);
 }
 
 CamMenuDialog::~CamMenuDialog() = default;
 
-QPushButton *CamMenuDialog::addButton(int controlId)
+void CamMenuDialog::promptChanged(UserPrompt *)
 {
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-void CamMenuDialog::setPrompt(UserPrompt *prompt)
-{
-    m_prompt = prompt ? prompt : m_dialogPrompt.get();
-    m_transfer.setPrompt(*m_prompt);
-}
-
-void CamMenuDialog::showEvent(QShowEvent *event)
-{
-    if (m_hold.take()) {
-        setBusy(false);
-        setLampIdle(m_lamp);
-    }
-    QDialog::showEvent(event);
-}
-
-void CamMenuDialog::done(int result)
-{
-    m_hold.release();
-    QDialog::done(result);
-}
-
-void CamMenuDialog::reject()
-{
-    if (m_transfer.isBusy())
-        return;
-    QDialog::reject();
-}
-
-void CamMenuDialog::setBusy(bool busy)
-{
-    for (QPushButton *button : std::as_const(m_buttons))
-        button->setEnabled(!busy);
-    if (!busy)
-        m_buttons.value(exitButton)->setFocus();
+    m_transfer.setPrompt(prompt());
 }
 
 int CamMenuDialog::chooseType()
@@ -118,7 +52,7 @@ int CamMenuDialog::chooseNumber()
     if (m_chooseNumber)
         return m_chooseNumber();
     TableNumberDialog number(224, CamProfile::LowestNumber, CamProfile::HighestNumber, 136,
-                             *m_prompt, this);
+                             prompt(), this);
     number.setValue(CamProfile::LowestNumber);
     return number.exec() == QDialog::Accepted ? number.value() : 0;
 }
@@ -130,7 +64,7 @@ void CamMenuDialog::upload()
         return;
     using Kind = CamTransfer::FileKind;
     if (type == 1) {
-        const QString path = m_prompt->chooseFile(CamTransfer::fileRequest(Kind::Batch, true));
+        const QString path = prompt().chooseFile(CamTransfer::fileRequest(Kind::Batch, true));
         if (!path.isEmpty())
             m_transfer.batchUpload(path);
         return;
@@ -138,7 +72,7 @@ void CamMenuDialog::upload()
     const int number = chooseNumber();
     if (number <= 0)
         return;
-    const QString path = m_prompt->chooseFile(CamTransfer::fileRequest(Kind::Profile, true));
+    const QString path = prompt().chooseFile(CamTransfer::fileRequest(Kind::Profile, true));
     if (!path.isEmpty())
         m_transfer.upload(number, path);
 }
@@ -150,7 +84,7 @@ void CamMenuDialog::download()
         return;
     using Kind = CamTransfer::FileKind;
     if (type == 1) {
-        const QString path = m_prompt->chooseFile(CamTransfer::fileRequest(Kind::Batch, false));
+        const QString path = prompt().chooseFile(CamTransfer::fileRequest(Kind::Batch, false));
         if (!path.isEmpty())
             m_transfer.batchDownload(path);
         return;
@@ -158,21 +92,21 @@ void CamMenuDialog::download()
     const int number = chooseNumber();
     if (number <= 0)
         return;
-    const QString path = m_prompt->chooseFile(CamTransfer::fileRequest(Kind::Profile, false));
+    const QString path = prompt().chooseFile(CamTransfer::fileRequest(Kind::Profile, false));
     if (!path.isEmpty())
         m_transfer.download(number, path);
 }
 
 void CamMenuDialog::view()
 {
-    CamViewDialog dialog(m_transfer, *m_prompt, this);
+    CamViewDialog dialog(m_transfer, prompt(), this);
     dialog.exec();
-    m_buttons.value(exitButton)->setFocus();
+    focusExit();
 }
 
 void CamMenuDialog::universal()
 {
-    UniversalCamDialog dialog(*m_prompt, this);
+    UniversalCamDialog dialog(prompt(), this);
     dialog.exec();
-    m_buttons.value(exitButton)->setFocus();
+    focusExit();
 }

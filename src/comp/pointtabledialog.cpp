@@ -67,6 +67,7 @@ void PointTableDialog::promptChanged(UserPrompt *)
 
 void PointTableDialog::opened()
 {
+    TableDialog::opened();
     // The table is read once the window is up.
     QTimer::singleShot(0, this, &PointTableDialog::upload);
 }

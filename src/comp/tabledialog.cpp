@@ -1,9 +1,7 @@
 #include "tabledialog.h"
 
 #include "app/appsettings.h"
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
-#include "app/linkhold.h"
 #include "resources/catalogue.h"
 
 #include <QDialogButtonBox>
@@ -21,31 +19,8 @@ constexpr int exitButton = 1;
 } // namespace
 
 TableDialog::TableDialog(QWidget *parent)
-    : QDialog(parent)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_prompt(m_dialogPrompt.get())
+    : FeatureMenuDialog(parent)
 {}
-
-void TableDialog::setPrompt(UserPrompt *prompt)
-{
-    m_prompt = prompt ? prompt : m_dialogPrompt.get();
-    promptChanged(prompt);
-}
-
-QPushButton *TableDialog::addButton(int controlId)
-{
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-QLabel *TableDialog::addLamp()
-{
-    m_lamp = makeActivityLamp(this);
-    return m_lamp;
-}
 
 void TableDialog::addGrid(int dialogId, const QList<QPair<int, int>> &titlesAndWidths,
                           int editColumn, ParameterGrid::Validator validator, QSize minimum)
@@ -63,7 +38,7 @@ void TableDialog::addGrid(int dialogId, const QList<QPair<int, int>> &titlesAndW
     m_grid->applyFontRule(AppSettings::instance().english());
     m_edit->setMaxLength(11);
     connect(m_grid, &ParameterGrid::editRejected, this,
-            [this] { m_prompt->message(Catalogue::instance().string(189)); });
+            [this] { prompt().message(Catalogue::instance().string(189)); });
     connect(addButton(enterButton), &QPushButton::clicked, m_grid, &ParameterGrid::commitEdit);
 }
 
@@ -83,8 +58,8 @@ void TableDialog::layOutGrid(const QList<int> &buttonIds, QLayout *above, int ed
     for (int id : buttonIds)
         buttons->addWidget(addButton(id));
     buttons->addStretch();
-    if (m_lamp)
-        buttons->addWidget(m_lamp, 0, Qt::AlignRight);
+    if (lamp())
+        buttons->addWidget(lamp(), 0, Qt::AlignRight);
     buttons->addWidget(addButton(exitButton));
     connect(button(exitButton), &QPushButton::clicked, this, &QDialog::accept);
 
@@ -130,41 +105,13 @@ QByteArrayList TableDialog::resized(QByteArrayList entries, int count)
 
 void TableDialog::setBusy(bool busy)
 {
-    for (QPushButton *b : std::as_const(m_buttons))
-        b->setEnabled(!busy);
+    enableButtons(!busy);
     if (m_grid) {
         m_grid->setEnabled(!busy);
         m_edit->setEnabled(!busy);
     }
     if (!busy && isVisible())
-        m_buttons.value(exitButton)->setFocus();
-}
-
-void TableDialog::showEvent(QShowEvent *event)
-{
-    // Each opening starts with every button ready and the link taken.
-    if (m_hold && !m_hold->isHeld()) {
-        m_hold->take();
-        setBusy(false);
-        if (m_lamp)
-            setLampIdle(m_lamp);
-        opened();
-    }
-    QDialog::showEvent(event);
-}
-
-void TableDialog::done(int result)
-{
-    if (m_hold)
-        m_hold->release();
-    QDialog::done(result);
-}
-
-void TableDialog::reject()
-{
-    if (m_isBusy && m_isBusy())
-        return;
-    QDialog::reject();
+        focusExit();
 }
 
 void layOutFormDialog(QDialog *dialog, int captionId, QWidget *field)

@@ -1,45 +1,24 @@
 #pragma once
 
-#include "app/lampimages.h"
+#include "app/featuremenudialog.h"
 #include "app/parametergrid.h"
-#include "app/userprompt.h"
 
 #include <QByteArrayList>
-#include <QDialog>
-#include <QHash>
 
 #include <functional>
-#include <memory>
 
-class LinkHold;
-class QLabel;
 class QLayout;
 class QLineEdit;
-class QPushButton;
 
-// What the table windows share: their buttons by control number, the prompt
-// (message boxes unless a test brings its own), the activity lamp, the grid
-// of numbered rows edited through a box with its Enter button, and the busy
-// state that disables all of it while the window's exchange runs. A window
-// that owns its exchange hands over its LinkHold: the link is taken when the
-// window is shown and given back when it closes.
-class TableDialog : public QDialog
+// What the table windows add to the feature windows: the grid of numbered
+// rows edited through a box with its Enter button, disabled with the buttons
+// while the window's exchange runs.
+class TableDialog : public FeatureMenuDialog
 {
     Q_OBJECT
 public:
-    // What the window and its exchange ask goes to this prompt (tests script
-    // it); nullptr gives the message boxes back.
-    void setPrompt(UserPrompt *prompt);
-
-    QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     ParameterGrid *grid() const { return m_grid; }
     QLineEdit *editBox() const { return m_edit; }
-    QLabel *lamp() const { return m_lamp; }
-
-    // Closing gives the link back.
-    void done(int result) override;
-    // Escape and the close box do nothing while an exchange runs.
-    void reject() override;
 
     // The list cut or filled up with "0" to `count` entries.
     static QByteArrayList resized(QByteArrayList entries, int count);
@@ -47,14 +26,6 @@ public:
 protected:
     explicit TableDialog(QWidget *parent);
 
-    UserPrompt &prompt() const { return *m_prompt; }
-    // The prompt has changed: the window passes it on to its exchange.
-    virtual void promptChanged(UserPrompt *given) = 0;
-    // The window has been shown with the link taken.
-    virtual void opened() {}
-
-    QPushButton *addButton(int controlId);
-    QLabel *addLamp();
     // The grid: column titles from the dialog's control texts, one column
     // edited through the box; a text the validator refuses gets string 189.
     void addGrid(int dialogId, const QList<QPair<int, int>> &titlesAndWidths, int editColumn,
@@ -71,27 +42,19 @@ protected:
     // it goes first) makes the exchange the link's owner while it is open.
     template <typename Exchange> void attach(Exchange &exchange, LinkHold *hold)
     {
-        connect(&exchange, &Exchange::busyChanged, this, &TableDialog::setBusy);
-        if (m_lamp)
-            followActivity(m_lamp, &exchange);
+        follow(exchange);
         m_isBusy = [&exchange] {
             return exchange.isBusy();
         };
-        m_hold = hold;
+        setLinkHold(hold);
     }
-    void setBusy(bool busy);
-
-    void showEvent(QShowEvent *event) override;
+    bool isExchangeBusy() const override { return m_isBusy && m_isBusy(); }
+    void setBusy(bool busy) override;
 
 private:
-    std::unique_ptr<UserPrompt> m_dialogPrompt;
-    UserPrompt *m_prompt;
-    LinkHold *m_hold = nullptr;
     std::function<bool()> m_isBusy;
-    QHash<int, QPushButton *> m_buttons;
     ParameterGrid *m_grid = nullptr;
     QLineEdit *m_edit = nullptr;
-    QLabel *m_lamp = nullptr;
 };
 
 // The small number and table dialogs: a caption, one field beside it, and OK

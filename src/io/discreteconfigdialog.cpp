@@ -1,9 +1,7 @@
 #include "discreteconfigdialog.h"
 
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
 #include "iosignalgrid.h"
-#include "link/drivelink.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,21 +25,16 @@ QLabel *tagged(QWidget *parent, int controlId)
 } // namespace
 
 DiscreteConfigDialog::DiscreteConfigDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
-    , m_link(link)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_edit(link, *m_dialogPrompt)
+    : FeatureMenuDialog(parent)
+    , m_edit(link, prompt())
+    , m_linkHold(link, m_edit)
     , m_ranges(new QComboBox(this))
     , m_inputs(new IoSignalGrid(IoSignalGrid::Cells::Boxes, 1502, this))
     , m_outputs(new IoSignalGrid(IoSignalGrid::Cells::Boxes, 1503, this))
-    , m_set(new QPushButton(this))
-    , m_exit(new QPushButton(this))
 {
     DialogTexts::tag(m_ranges, rangeListControl);
-    DialogTexts::tag(m_set, setButton);
-    DialogTexts::tag(m_exit, exitButton);
-    m_set->setAutoDefault(false);
-    m_exit->setAutoDefault(false);
+    m_set = addButton(setButton);
+    QPushButton *exit = addButton(exitButton);
     m_ranges->setMinimumContentsLength(7);
 
     auto *select = new QHBoxLayout;
@@ -60,7 +53,7 @@ DiscreteConfigDialog::DiscreteConfigDialog(DriveLink &link, QWidget *parent)
     buttons->addLayout(legend);
     buttons->addStretch();
     buttons->addWidget(m_set);
-    buttons->addWidget(m_exit);
+    buttons->addWidget(exit);
 
     auto *layout = new QGridLayout(this);
     layout->addLayout(select, 0, 0, 1, 2);
@@ -79,8 +72,9 @@ DiscreteConfigDialog::DiscreteConfigDialog(DriveLink &link, QWidget *parent)
     }
     connect(m_ranges, &QComboBox::currentIndexChanged, this, &DiscreteConfigDialog::showRange);
     connect(m_set, &QPushButton::clicked, &m_edit, &DiscreteConfigEdit::write);
-    connect(m_exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_edit, &DiscreteConfigEdit::busyChanged, this, &DiscreteConfigDialog::setBusy);
+    setLinkHold(&m_linkHold);
     connect(&m_edit, &DiscreteConfigEdit::countsRead, this, &DiscreteConfigDialog::fillRanges);
     connect(&m_edit, &DiscreteConfigEdit::wordsChanged, this, &DiscreteConfigDialog::showRange);
     connect(&m_edit, &DiscreteConfigEdit::finished, this,
@@ -89,17 +83,11 @@ DiscreteConfigDialog::DiscreteConfigDialog(DriveLink &link, QWidget *parent)
     DialogTexts::apply(this, dialogId);
 }
 
-DiscreteConfigDialog::~DiscreteConfigDialog()
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.popOwner();
-    }
-}
+DiscreteConfigDialog::~DiscreteConfigDialog() = default;
 
-void DiscreteConfigDialog::setPrompt(UserPrompt *prompt)
+void DiscreteConfigDialog::promptChanged(UserPrompt *)
 {
-    m_edit.setPrompt(prompt ? *prompt : *m_dialogPrompt);
+    m_edit.setPrompt(prompt());
 }
 
 IoSignalGrid *DiscreteConfigDialog::grid(DiscreteConfigEdit::Side side) const
@@ -107,40 +95,11 @@ IoSignalGrid *DiscreteConfigDialog::grid(DiscreteConfigEdit::Side side) const
     return side == DiscreteConfigEdit::Inputs ? m_inputs : m_outputs;
 }
 
-QPushButton *DiscreteConfigDialog::button(int controlId) const
+void DiscreteConfigDialog::opened()
 {
-    return controlId == setButton ? m_set : controlId == exitButton ? m_exit : nullptr;
-}
-
-void DiscreteConfigDialog::showEvent(QShowEvent *event)
-{
-    // Each opening reads the drive anew.
-    if (!m_ownsLink) {
-        m_ownsLink = m_link.pushOwner(&m_edit);
-        m_link.open();
-        m_ranges->clear();
-        showRange();
-        m_edit.read();
-    }
-    QDialog::showEvent(event);
-}
-
-void DiscreteConfigDialog::done(int result)
-{
-    if (m_ownsLink) {
-        m_link.reset();
-        m_link.close();
-        m_link.popOwner();
-        m_ownsLink = false;
-    }
-    QDialog::done(result);
-}
-
-void DiscreteConfigDialog::reject()
-{
-    if (m_edit.isBusy())
-        return;
-    QDialog::reject();
+    m_ranges->clear();
+    showRange();
+    m_edit.read();
 }
 
 void DiscreteConfigDialog::fillRanges()
@@ -173,12 +132,12 @@ void DiscreteConfigDialog::showRange()
 
 void DiscreteConfigDialog::setBusy(bool busy)
 {
+    enableButtons(!busy);
     m_set->setEnabled(!busy && m_ranges->count() > 0);
-    m_exit->setEnabled(!busy);
     m_ranges->setEnabled(!busy);
     showRange();
     if (!busy)
-        m_exit->setFocus();
+        focusExit();
 }
 
 void DiscreteConfigDialog::onFinished(DiscreteConfigEdit::Outcome outcome)

@@ -1,10 +1,7 @@
 #include "machineparameterdialog.h"
 
 #include "app/appsettings.h"
-#include "app/dialogprompt.h"
 #include "app/dialogtexts.h"
-#include "app/lampimages.h"
-#include "app/linkhold.h"
 #include "app/parametergrid.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
@@ -31,15 +28,13 @@ constexpr int valueColumn = 2;
 } // namespace
 
 MachineParameterDialog::MachineParameterDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
-    , m_dialogPrompt(std::make_unique<DialogPrompt>(this))
-    , m_prompt(m_dialogPrompt.get())
-    , m_edit(link, *m_dialogPrompt)
+    : FeatureMenuDialog(parent)
+    , m_edit(link, prompt())
     , m_linkHold(link, m_edit)
     , m_grid(new ParameterGrid(this))
     , m_valueBox(new QLineEdit(this))
-    , m_lamp(makeActivityLamp(this))
 {
+    QLabel *lamp = addLamp();
     DialogTexts::tag(m_grid, gridControl);
     DialogTexts::tag(m_valueBox, valueBoxControl);
 
@@ -72,7 +67,7 @@ MachineParameterDialog::MachineParameterDialog(DriveLink &link, QWidget *parent)
     side->addSpacing(12);
     side->addWidget(addButton(setButton));
     side->addStretch();
-    side->addWidget(m_lamp, 0, Qt::AlignRight);
+    side->addWidget(lamp, 0, Qt::AlignRight);
     QPushButton *exit = addButton(exitButton);
     side->addWidget(exit);
 
@@ -81,71 +76,39 @@ MachineParameterDialog::MachineParameterDialog(DriveLink &link, QWidget *parent)
     layout->addLayout(side, 0, 1);
     layout->setColumnStretch(0, 1);
 
-    connect(m_buttons.value(enterButton), &QPushButton::clicked, m_grid,
-            &ParameterGrid::commitEdit);
-    connect(m_buttons.value(setButton), &QPushButton::clicked, &m_edit,
-            &MachineParameterEdit::write);
+    connect(button(enterButton), &QPushButton::clicked, m_grid, &ParameterGrid::commitEdit);
+    connect(button(setButton), &QPushButton::clicked, &m_edit, &MachineParameterEdit::write);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_grid, &ParameterGrid::valueStored, this,
             [this](int row, const QString &value) { m_edit.setValue(row, value.toLatin1()); });
     connect(m_grid, &ParameterGrid::editRejected, this,
-            [this] { m_prompt->message(Catalogue::instance().string(189)); });
+            [this] { prompt().message(Catalogue::instance().string(189)); });
 
-    connect(&m_edit, &MachineParameterEdit::busyChanged, this, &MachineParameterDialog::setBusy);
+    follow(m_edit);
+    setLinkHold(&m_linkHold);
     connect(&m_edit, &MachineParameterEdit::rowsChanged, this, &MachineParameterDialog::showRows);
-    followActivity(m_lamp, &m_edit);
     connect(&m_edit, &MachineParameterEdit::closeRequested, this, &QDialog::accept);
 
     DialogTexts::apply(this, dialogId);
 }
 
-QPushButton *MachineParameterDialog::addButton(int controlId)
+void MachineParameterDialog::promptChanged(UserPrompt *)
 {
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
+    m_edit.setPrompt(prompt());
 }
 
-void MachineParameterDialog::setPrompt(UserPrompt *prompt)
+void MachineParameterDialog::opened()
 {
-    m_prompt = prompt ? prompt : m_dialogPrompt.get();
-    m_edit.setPrompt(*m_prompt);
-}
-
-void MachineParameterDialog::showEvent(QShowEvent *event)
-{
-    // Each opening reads the group afresh.
-    if (!m_linkHold.isHeld()) {
-        const bool held = m_linkHold.take();
-        m_grid->applyFontRule(AppSettings::instance().english());
-        setLampIdle(m_lamp);
-        if (held)
-            m_edit.read();
-    }
-    QDialog::showEvent(event);
-}
-
-void MachineParameterDialog::done(int result)
-{
-    m_linkHold.release();
-    QDialog::done(result);
-}
-
-void MachineParameterDialog::reject()
-{
-    if (m_edit.isBusy())
-        return;
-    QDialog::reject();
+    m_grid->applyFontRule(AppSettings::instance().english());
+    if (m_linkHold.isHeld())
+        m_edit.read();
 }
 
 void MachineParameterDialog::setBusy(bool busy)
 {
     // Nothing is edited while rows are read or written, so that what the
     // grid shows is what the drive was given.
-    for (QPushButton *button : std::as_const(m_buttons))
-        button->setEnabled(!busy);
+    enableButtons(!busy);
     m_grid->setEnabled(!busy);
     m_valueBox->setEnabled(!busy);
     if (!busy)

@@ -62,16 +62,16 @@ UserPrompt::FileRequest programFileRequest(bool save)
 } // namespace
 
 ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
+    : FeatureMenuDialog(parent)
     , m_prompt(this)
     , m_transfer(link, m_prompt)
     , m_linkHold(link, m_transfer)
     , m_edits{new QPlainTextEdit(this), new QPlainTextEdit(this)}
-    , m_lamp(makeActivityLamp(this))
     , m_property(new ProgramPropertyDialog(this))
     , m_index(new ProgramIndexDialog(this))
     , m_chooser(choosePrinter)
 {
+    QLabel *lamp = addLamp();
     // Program lines stand in columns (the comments at 30, 40, …): a
     // fixed-pitch font, 80 columns and a little more.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -103,21 +103,18 @@ ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
 
     auto *layout = new QGridLayout(this);
     layout->addLayout(windows, 0, 0, 2, 1);
-    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    layout->addWidget(lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
     layout->addLayout(operations, 1, 1);
     layout->setColumnStretch(0, 1);
 
-    connect(m_buttons.value(downloadButton), &QPushButton::clicked, this,
-            &ProgramEditDialog::download);
-    connect(m_buttons.value(uploadButton), &QPushButton::clicked, this, &ProgramEditDialog::upload);
-    connect(m_buttons.value(deleteButton), &QPushButton::clicked, this,
-            &ProgramEditDialog::deleteProgram);
-    connect(m_buttons.value(indexButton), &QPushButton::clicked, this,
-            &ProgramEditDialog::showIndex);
-    connect(m_buttons.value(openButton), &QPushButton::clicked, this, &ProgramEditDialog::openFile);
-    connect(m_buttons.value(saveButton), &QPushButton::clicked, this, &ProgramEditDialog::saveFile);
-    connect(m_buttons.value(printButton), &QPushButton::clicked, this, &ProgramEditDialog::print);
-    connect(m_buttons.value(resetButton), &QPushButton::clicked, this,
+    connect(button(downloadButton), &QPushButton::clicked, this, &ProgramEditDialog::download);
+    connect(button(uploadButton), &QPushButton::clicked, this, &ProgramEditDialog::upload);
+    connect(button(deleteButton), &QPushButton::clicked, this, &ProgramEditDialog::deleteProgram);
+    connect(button(indexButton), &QPushButton::clicked, this, &ProgramEditDialog::showIndex);
+    connect(button(openButton), &QPushButton::clicked, this, &ProgramEditDialog::openFile);
+    connect(button(saveButton), &QPushButton::clicked, this, &ProgramEditDialog::saveFile);
+    connect(button(printButton), &QPushButton::clicked, this, &ProgramEditDialog::print);
+    connect(button(resetButton), &QPushButton::clicked, this,
             &ProgramEditDialog::resetCommunication);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -127,8 +124,8 @@ ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
             m_property->setOptions(m_options.at(size_t(window)));
     });
 
-    connect(&m_transfer, &ProgramTransfer::busyChanged, this, &ProgramEditDialog::setBusy);
-    followActivity(m_lamp, &m_transfer);
+    follow(m_transfer);
+    setLinkHold(&m_linkHold);
     connect(
         &m_transfer, &ProgramTransfer::finished, this,
         [this](ProgramTransfer::Outcome outcome, const QString &) { transferFinished(outcome); });
@@ -138,42 +135,10 @@ ProgramEditDialog::ProgramEditDialog(DriveLink &link, QWidget *parent)
 
 ProgramEditDialog::~ProgramEditDialog() = default;
 
-QPushButton *ProgramEditDialog::addButton(int controlId)
+void ProgramEditDialog::promptChanged(UserPrompt *given)
 {
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-void ProgramEditDialog::setPrompt(UserPrompt *prompt)
-{
-    m_prompt.setStandIn(prompt);
-    m_property->setPrompt(prompt);
-}
-
-void ProgramEditDialog::showEvent(QShowEvent *event)
-{
-    if (!m_linkHold.isHeld()) {
-        m_linkHold.take();
-        setBusy(false);
-        setLampIdle(m_lamp);
-    }
-    QDialog::showEvent(event);
-}
-
-void ProgramEditDialog::done(int result)
-{
-    m_linkHold.release();
-    QDialog::done(result);
-}
-
-void ProgramEditDialog::reject()
-{
-    if (m_transfer.isBusy())
-        return;
-    QDialog::reject();
+    m_prompt.setStandIn(given);
+    m_property->setPrompt(given);
 }
 
 bool ProgramEditDialog::eventFilter(QObject *watched, QEvent *event)
@@ -185,13 +150,6 @@ bool ProgramEditDialog::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void ProgramEditDialog::setBusy(bool busy)
-{
-    // The edit windows stay usable; every button waits for the drive.
-    for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it)
-        it.value()->setEnabled(!busy);
 }
 
 QByteArrayList ProgramEditDialog::lines(int window) const

@@ -3,10 +3,8 @@
 #include "programdialogprompt.h"
 #include "programtransfer.h"
 
+#include "app/featuremenudialog.h"
 #include "app/linkhold.h"
-
-#include <QDialog>
-#include <QHash>
 
 #include <array>
 #include <functional>
@@ -14,17 +12,15 @@
 class DriveLink;
 class ProgramIndexDialog;
 class ProgramPropertyDialog;
-class QLabel;
 class QPlainTextEdit;
 class QPrinter;
-class QPushButton;
 
 // "Program Edit" (dialog 213): two edit windows, each with one program's
 // text and its option flags, and the buttons that move a window's program
 // to and from the drive and program files, list and delete the drive's
 // programs, print a window and reset the communication. One operation at a
 // time; the exchange is the link's owner while the dialog is open.
-class ProgramEditDialog : public QDialog
+class ProgramEditDialog : public FeatureMenuDialog
 {
     Q_OBJECT
 public:
@@ -35,15 +31,12 @@ public:
     explicit ProgramEditDialog(DriveLink &link, QWidget *parent = nullptr);
     ~ProgramEditDialog() override;
 
-    void setPrompt(UserPrompt *prompt);
     void setPrinterChooser(PrinterChooser chooser) { m_chooser = std::move(chooser); }
 
     ProgramTransfer &transfer() { return m_transfer; }
-    QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QPlainTextEdit *editor(int window) const { return m_edits.at(size_t(window)); }
     ProgramPropertyDialog *property() const { return m_property; }
     ProgramIndexDialog *index() const { return m_index; }
-    QLabel *lamp() const { return m_lamp; }
 
     // The window that last had the focus, or the one last chosen.
     int activeWindow() const { return m_active; }
@@ -53,9 +46,6 @@ public:
     // after a final line end is the cursor's, not a program line.
     QByteArrayList lines(int window) const;
     void setLines(int window, const QByteArrayList &lines);
-
-    void done(int result) override;
-    void reject() override;
 
     // The buttons' operations.
     void download();
@@ -68,12 +58,13 @@ public:
     void resetCommunication();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void promptChanged(UserPrompt *given) override;
+    bool isExchangeBusy() const override { return m_transfer.isBusy(); }
+    // The edit windows stay usable; every button waits for the drive.
+    void setBusy(bool busy) override { enableButtons(!busy); }
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPushButton *addButton(int controlId);
-    void setBusy(bool busy);
     // Runs "Property" in a mode, preset with the active window; false when
     // cancelled. The chosen window becomes the active one.
     bool askProperty(int mode, int highest = -1);
@@ -84,13 +75,11 @@ private:
     ProgramDialogPrompt m_prompt;
     ProgramTransfer m_transfer;
     LinkHold m_linkHold;
-    QHash<int, QPushButton *> m_buttons;
     std::array<QPlainTextEdit *, 2> m_edits;
     std::array<quint32, 2> m_options{0, 0};
     int m_active = Top;
     // The window an upload or a download works on.
     int m_target = Top;
-    QLabel *m_lamp;
     ProgramPropertyDialog *m_property;
     ProgramIndexDialog *m_index;
     PrinterChooser m_chooser;

@@ -9,10 +9,7 @@
 #include "selecttypedialog.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int downloadButton = 1004;
@@ -20,15 +17,13 @@ constexpr int uploadButton = 1005;
 constexpr int editButton = 1006;
 constexpr int monitorButton = 1007;
 constexpr int resetButton = 1061;
-constexpr int exitButton = 1;
 } // namespace
 
 ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
-    : QDialog(parent)
+    : FeatureMenuDialog(parent)
     , m_prompt(this)
     , m_transfer(link, m_prompt)
     , m_linkHold(link, m_transfer)
-    , m_lamp(makeActivityLamp(this))
     , m_progress(new QProgressBar(this))
     , m_select(new SelectTypeDialog(this))
     , m_property(new ProgramPropertyDialog(this))
@@ -39,32 +34,16 @@ ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->hide();
 
-    auto *operations = new QVBoxLayout;
-    for (int id : {downloadButton, uploadButton, editButton, monitorButton, resetButton})
-        operations->addWidget(addButton(id));
-    QPushButton *exit = addButton(exitButton);
-    exit->setDefault(true);
-
-    auto *layout = new QGridLayout(this);
-    layout->addLayout(operations, 0, 0, 2, 1);
-    layout->addWidget(m_lamp, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    layout->addWidget(exit, 1, 1, Qt::AlignBottom);
+    QGridLayout *layout = layOutMenu(
+        {{downloadButton, std::bind_front(&ProgramManagerDialog::download, this)},
+         {uploadButton, std::bind_front(&ProgramManagerDialog::upload, this)},
+         {editButton, std::bind_front(&ProgramManagerDialog::edit, this)},
+         {monitorButton, std::bind_front(&ProgramManagerDialog::openMonitor, this)},
+         {resetButton, std::bind_front(&ProgramTransfer::resetCommunication, &m_transfer)}});
     layout->addWidget(m_progress, 2, 0, 1, 2);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_buttons.value(downloadButton), &QPushButton::clicked, this,
-            &ProgramManagerDialog::download);
-    connect(m_buttons.value(uploadButton), &QPushButton::clicked, this,
-            &ProgramManagerDialog::upload);
-    connect(m_buttons.value(editButton), &QPushButton::clicked, this, &ProgramManagerDialog::edit);
-    connect(m_buttons.value(monitorButton), &QPushButton::clicked, this,
-            &ProgramManagerDialog::openMonitor);
-    connect(m_buttons.value(resetButton), &QPushButton::clicked, this,
-            &ProgramManagerDialog::resetCommunication);
-    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-
-    connect(&m_transfer, &ProgramTransfer::busyChanged, this, &ProgramManagerDialog::setBusy);
-    followActivity(m_lamp, &m_transfer);
+    follow(m_transfer);
+    setLinkHold(&m_linkHold);
     connect(&m_transfer, &ProgramTransfer::progress, this, &ProgramManagerDialog::showProgress);
 
     DialogTexts::apply(this, 215);
@@ -72,55 +51,19 @@ ProgramManagerDialog::ProgramManagerDialog(DriveLink &link, QWidget *parent)
 
 ProgramManagerDialog::~ProgramManagerDialog() = default;
 
-QPushButton *ProgramManagerDialog::addButton(int controlId)
+void ProgramManagerDialog::promptChanged(UserPrompt *given)
 {
-    auto *button = new QPushButton(this);
-    DialogTexts::tag(button, controlId);
-    button->setAutoDefault(false);
-    m_buttons.insert(controlId, button);
-    return button;
-}
-
-void ProgramManagerDialog::setPrompt(UserPrompt *prompt)
-{
-    m_prompt.setStandIn(prompt);
-    m_property->setPrompt(prompt);
-    m_editor->setPrompt(prompt);
-    m_monitor->setPrompt(prompt);
-}
-
-void ProgramManagerDialog::showEvent(QShowEvent *event)
-{
-    // Each opening starts with every button ready and the link taken.
-    if (!m_linkHold.isHeld()) {
-        m_linkHold.take();
-        setBusy(false);
-        setLampIdle(m_lamp);
-    }
-    QDialog::showEvent(event);
-}
-
-void ProgramManagerDialog::done(int result)
-{
-    m_linkHold.release();
-    QDialog::done(result);
-}
-
-void ProgramManagerDialog::reject()
-{
-    if (m_transfer.isBusy())
-        return;
-    QDialog::reject();
+    m_prompt.setStandIn(given);
+    m_property->setPrompt(given);
+    m_editor->setPrompt(given);
+    m_monitor->setPrompt(given);
 }
 
 void ProgramManagerDialog::setBusy(bool busy)
 {
-    for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it)
-        it.value()->setEnabled(!busy);
-    if (!busy) {
+    if (!busy)
         m_progress->hide();
-        m_buttons.value(exitButton)->setFocus();
-    }
+    FeatureMenuDialog::setBusy(busy);
 }
 
 void ProgramManagerDialog::showProgress(int done, int total)
@@ -184,9 +127,4 @@ void ProgramManagerDialog::openMonitor()
     setBusy(true);
     m_monitor->run();
     setBusy(false);
-}
-
-void ProgramManagerDialog::resetCommunication()
-{
-    m_transfer.resetCommunication();
 }

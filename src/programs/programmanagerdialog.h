@@ -3,18 +3,14 @@
 #include "programdialogprompt.h"
 #include "programtransfer.h"
 
+#include "app/featuremenudialog.h"
 #include "app/linkhold.h"
-
-#include <QDialog>
-#include <QHash>
 
 class DriveLink;
 class ProgramEditDialog;
 class ProgramMonitorWindow;
 class ProgramPropertyDialog;
-class QLabel;
 class QProgressBar;
-class QPushButton;
 class SelectTypeDialog;
 
 // "Program Manager" (dialog 215): programs between files and the drive, one
@@ -23,36 +19,28 @@ class SelectTypeDialog;
 // exchange and shows what it reports; while it is open the exchange is the
 // link's owner, and the editor and the monitor take the link from it while
 // they are open.
-class ProgramManagerDialog : public QDialog
+class ProgramManagerDialog : public FeatureMenuDialog
 {
     Q_OBJECT
 public:
     explicit ProgramManagerDialog(DriveLink &link, QWidget *parent = nullptr);
     ~ProgramManagerDialog() override;
 
-    // What the exchange asks goes to this prompt, the editor's and the
-    // monitor's too (tests script it); nullptr gives the message boxes back.
-    void setPrompt(UserPrompt *prompt);
-
     ProgramTransfer &transfer() { return m_transfer; }
-    QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
-    QLabel *lamp() const { return m_lamp; }
     QProgressBar *progressBar() const { return m_progress; }
     SelectTypeDialog *selectType() const { return m_select; }
     ProgramPropertyDialog *property() const { return m_property; }
     ProgramEditDialog *editor() const { return m_editor; }
     ProgramMonitorWindow *monitor() const { return m_monitor; }
 
-    void done(int result) override;
-    // Escape and the close box do nothing while a transfer runs.
-    void reject() override;
-
 protected:
-    void showEvent(QShowEvent *event) override;
+    // What the exchange asks goes to the prompt, the editor's and the
+    // monitor's questions too.
+    void promptChanged(UserPrompt *given) override;
+    bool isExchangeBusy() const override { return m_transfer.isBusy(); }
+    void setBusy(bool busy) override;
 
 private:
-    QPushButton *addButton(int controlId);
-    void setBusy(bool busy);
     void showProgress(int done, int total);
     // "Select type", then the number for a single transfer: false when the
     // user cancelled; *batch tells which.
@@ -61,13 +49,10 @@ private:
     void upload();
     void edit();
     void openMonitor();
-    void resetCommunication();
 
     ProgramDialogPrompt m_prompt;
     ProgramTransfer m_transfer;
     LinkHold m_linkHold;
-    QHash<int, QPushButton *> m_buttons;
-    QLabel *m_lamp;
     QProgressBar *m_progress;
     SelectTypeDialog *m_select;
     ProgramPropertyDialog *m_property;
