@@ -25,7 +25,7 @@ QString BackupSection::fileName(const QString &baseName, int item) const
 bool BackupSection::hasFilesIn(const QString &folder, const QString &baseName) const
 {
     const QDir dir(folder);
-    for (int item = 0; item <= m_highestItem; ++item) {
+    for (int item = m_lowestItem; item <= m_highestItem; ++item) {
         if (QFileInfo::exists(dir.filePath(fileName(baseName, item))))
             return true;
     }

@@ -1,6 +1,7 @@
 #include "backupsections.h"
 
 #include "app/batchfile.h"
+#include "cam/camfile.h"
 #include "programs/programtext.h"
 #include "resources/catalogue.h"
 
@@ -202,6 +203,69 @@ void IndexTableSection::next()
     const BackupIndex::Entry &entry = m_entries.at(m_next++);
     Q_EMIT itemStarted(entry.name);
     m_transfer.download(entry.item, path(entry.name));
+}
+
+// --- Cam profiles ----------------------------------------------------------------
+
+CamSection::CamSection(DriveLink &link, UserPrompt &user)
+    : TransferSection(BackupIndex::CamProfiles, QStringLiteral("cdt"), true,
+                      CamProfile::HighestNumber, user, link)
+    , m_clock([] { return QDateTime::currentDateTime(); })
+{
+    setLowestItem(CamProfile::LowestNumber);
+    connect(&m_transfer, &CamTransfer::lampToggled, this, &BackupSection::lampToggled);
+    connect(&m_transfer, &CamTransfer::finished, this, &CamSection::onFinished);
+}
+
+void CamSection::startBackup()
+{
+    m_date = m_clock();
+    m_next = CamProfile::LowestNumber;
+    next();
+}
+
+void CamSection::startRestore()
+{
+    m_next = 0;
+    next();
+}
+
+void CamSection::onFinished(CamTransfer::Outcome outcome, const QString &message)
+{
+    if (!m_restoring && outcome == CamTransfer::Outcome::NotRegistered) {
+        next();
+        return;
+    }
+    if (outcome != CamTransfer::Outcome::Succeeded) {
+        end(outcomeOf(outcome), message);
+        return;
+    }
+    if (!m_restoring)
+        addWritten(m_next - 1, fileName(m_baseName, m_next - 1));
+    next();
+}
+
+void CamSection::next()
+{
+    if (m_restoring) {
+        if (m_next >= m_entries.size()) {
+            end(Outcome::Succeeded);
+            return;
+        }
+        const BackupIndex::Entry &entry = m_entries.at(m_next++);
+        Q_EMIT itemStarted(entry.name);
+        m_transfer.download(entry.item, path(entry.name));
+        return;
+    }
+    if (m_next > CamProfile::HighestNumber) {
+        end(Outcome::Succeeded);
+        return;
+    }
+    const int number = m_next++;
+    const QString name = fileName(m_baseName, number);
+    m_transfer.setComments(CamFile::header(name, number, m_date));
+    Q_EMIT itemStarted(name);
+    m_transfer.upload(number, path(name));
 }
 
 // --- Absolute-accuracy table -----------------------------------------------------

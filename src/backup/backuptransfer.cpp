@@ -43,6 +43,8 @@ BackupTransfer::BackupTransfer(DriveLink &link, UserPrompt &prompt, QObject *par
     addSection(new ProgramSection(link, prompt));
     addSection(new IndexTableSection(IndexTableKind::typeA(), link, prompt));
     addSection(new IndexTableSection(IndexTableKind::typeB(), link, prompt));
+    m_cams = new CamSection(link, prompt);
+    addSection(m_cams);
     addSection(new AccuracySection(link, prompt));
 }
 
@@ -89,6 +91,12 @@ void BackupTransfer::setPrompt(UserPrompt &prompt)
 ParameterTransfer &BackupTransfer::parameterTransfer()
 {
     return m_parameters->transfer();
+}
+
+void BackupTransfer::setClock(const std::function<QDateTime()> &clock)
+{
+    m_parameters->transfer().setClock(clock);
+    m_cams->setClock(clock);
 }
 
 // --- Common ----------------------------------------------------------------

@@ -4,13 +4,16 @@
 #include "backupsection.h"
 #include "link/linkowner.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class CamSection;
 class DriveLink;
 class ParameterTransfer;
 class ParameterSection;
@@ -51,6 +54,9 @@ public:
     // The parameter section's exchange, for its options (display language,
     // sibling module, the date written into the file).
     ParameterTransfer &parameterTransfer();
+    // The date and time the files of a backup carry (the parameter file's
+    // and the cam profile files').
+    void setClock(const std::function<QDateTime()> &clock);
 
     // Each asks for the index file through the prompt first.
     void backup();
@@ -92,6 +98,7 @@ private:
     UserPrompt *m_prompt;
     QList<BackupSection *> m_sections;
     ParameterSection *m_parameters = nullptr;
+    CamSection *m_cams = nullptr;
 
     Mode m_mode = Mode::Idle;
     QString m_indexPath;

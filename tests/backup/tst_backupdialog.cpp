@@ -34,9 +34,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("progress");
         QTest::addColumn<QString>("idle");
-        QTest::newRow("English") << "E" << QString::fromUtf8("3 of 6: Programs — set00.prg")
+        QTest::newRow("English") << "E" << QString::fromUtf8("3 of 7: Programs — set00.prg")
                                  << "Idle";
-        QTest::newRow("Japanese") << "J" << QString::fromUtf8("3 / 6: プログラム — set00.prg")
+        QTest::newRow("Japanese") << "J" << QString::fromUtf8("3 / 7: プログラム — set00.prg")
                                   << QString::fromUtf8("待機中");
     }
 
