@@ -57,9 +57,19 @@ void BackupSection::restore(const QList<BackupIndex::Entry> &entries, const QStr
     m_folder = folder;
     m_baseName.clear();
     m_entries = entries;
+    m_nextEntry = 0;
     m_written.clear();
     m_restoring = true;
     startRestore();
+}
+
+const BackupIndex::Entry *BackupSection::nextEntry()
+{
+    if (m_nextEntry >= m_entries.size())
+        return nullptr;
+    const BackupIndex::Entry &entry = m_entries.at(m_nextEntry++);
+    Q_EMIT itemStarted(entry.name);
+    return &entry;
 }
 
 void BackupSection::end(Outcome outcome, const QString &message)

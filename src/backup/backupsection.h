@@ -84,6 +84,8 @@ protected:
     QString path(const QString &name) const;
     void addWritten(int item, const QString &name);
     void end(Outcome outcome, const QString &message = QString());
+    // The next entry of a restore, announced as started; null after the last.
+    const BackupIndex::Entry *nextEntry();
     // For a numbered section whose items do not start at 0.
     void setLowestItem(int item) { m_lowestItem = item; }
     template <typename TransferOutcome> static Outcome outcomeOf(TransferOutcome outcome)
@@ -105,5 +107,6 @@ private:
     bool m_numbered;
     int m_lowestItem = 0;
     int m_highestItem;
+    int m_nextEntry = 0;
     QList<BackupIndex::Entry> m_written;
 };

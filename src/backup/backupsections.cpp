@@ -162,7 +162,6 @@ void IndexTableSection::startBackup()
 
 void IndexTableSection::startRestore()
 {
-    m_next = 0;
     next();
 }
 
@@ -196,13 +195,10 @@ void IndexTableSection::onFinished(IndexTableTransfer::Outcome outcome, const QS
 
 void IndexTableSection::next()
 {
-    if (m_next >= m_entries.size()) {
+    if (const BackupIndex::Entry *entry = nextEntry())
+        m_transfer.download(entry->item, path(entry->name));
+    else
         end(Outcome::Succeeded);
-        return;
-    }
-    const BackupIndex::Entry &entry = m_entries.at(m_next++);
-    Q_EMIT itemStarted(entry.name);
-    m_transfer.download(entry.item, path(entry.name));
 }
 
 // --- Cam profiles ----------------------------------------------------------------
@@ -226,7 +222,6 @@ void CamSection::startBackup()
 
 void CamSection::startRestore()
 {
-    m_next = 0;
     next();
 }
 
@@ -248,13 +243,10 @@ void CamSection::onFinished(CamTransfer::Outcome outcome, const QString &message
 void CamSection::next()
 {
     if (m_restoring) {
-        if (m_next >= m_entries.size()) {
+        if (const BackupIndex::Entry *entry = nextEntry())
+            m_transfer.download(entry->item, path(entry->name));
+        else
             end(Outcome::Succeeded);
-            return;
-        }
-        const BackupIndex::Entry &entry = m_entries.at(m_next++);
-        Q_EMIT itemStarted(entry.name);
-        m_transfer.download(entry.item, path(entry.name));
         return;
     }
     if (m_next > CamProfile::HighestNumber) {

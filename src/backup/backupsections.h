@@ -98,7 +98,6 @@ private:
     void next();
 
     QString m_batchPath;
-    int m_next = 0;
 };
 
 // The cam profiles: every profile number in turn through the cam menu's
