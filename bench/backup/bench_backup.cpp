@@ -3,6 +3,8 @@
 // itself allows: every character both ways at 1.0417 ms (10 bits at 9600
 // baud) plus the drive's own latency before each reply. The characters are
 // counted from the link's traffic log. Wire efficiency = bound / wall time.
+// Each run is broken down by section as well (the commit of the set counts
+// with the last section), to show where the wall time goes beyond the wire.
 //
 //     bench_backup [--profile test|demo] [--runs N] [--preset NAMES]
 
@@ -42,9 +44,20 @@ private:
     QString m_path;
 };
 
+// Where a section began: its code, the time and the traffic so far.
+struct SectionMark
+{
+    int code = 0;
+    double atMs = 0;
+    qint64 chars = 0;
+    qint64 commands = 0;
+};
+
 struct Run
 {
     bool ok = false;
+    QString message;
+    QList<SectionMark> sections;
     double wallMs = 0;
     qint64 chars = 0;
     qint64 commands = 0;
@@ -73,11 +86,18 @@ Run backupOnce(const QString &device, const QString &folder)
         return run;
     QEventLoop loop;
     QObject::connect(&transfer, &BackupTransfer::finished, &loop,
-                     [&](BackupTransfer::Outcome outcome) {
+                     [&](BackupTransfer::Outcome outcome, const QString &message) {
                          run.ok = outcome == BackupTransfer::Outcome::Succeeded;
+                         run.message = message;
                          loop.quit();
                      });
     QElapsedTimer clock;
+    QObject::connect(&transfer, &BackupTransfer::progress,
+                     [&](int, int, int code, const QString &item) {
+                         if (item.isEmpty())
+                             run.sections.append({code, double(clock.nsecsElapsed()) / 1e6,
+                                                  run.chars, run.commands});
+                     });
     clock.start();
     transfer.backup();
     loop.exec();
@@ -132,7 +152,8 @@ int main(int argc, char *argv[])
         QTemporaryDir dir;
         const Run run = backupOnce(device, dir.path());
         if (!run.ok) {
-            std::fprintf(stderr, "bench_backup: backup %d failed\n", i);
+            std::fprintf(stderr, "bench_backup: backup %d failed: %s\n", i,
+                         qPrintable(run.message));
             return 1;
         }
         const double bound = double(run.chars) * charMs + double(run.commands) * latencyMs;
@@ -140,6 +161,20 @@ int main(int argc, char *argv[])
         std::printf("%4d %6d %9lld %9lld %11.1f %10.1f %10.4f\n", i, run.files,
                     static_cast<long long>(run.commands), static_cast<long long>(run.chars), bound,
                     run.wallMs, bound / run.wallMs);
+        for (qsizetype k = 0; k < run.sections.size(); ++k) {
+            const SectionMark &from = run.sections.at(k);
+            const bool last = k + 1 == run.sections.size();
+            const SectionMark to =
+                last ? SectionMark{0, run.wallMs, run.chars, run.commands} : run.sections.at(k + 1);
+            const double sectionBound = double(to.chars - from.chars) * charMs +
+                                        double(to.commands - from.commands) * latencyMs;
+            const double wall = to.atMs - from.atMs;
+            std::printf("     %-26s %9lld %9lld %11.1f %10.1f %10.4f\n",
+                        qPrintable(Catalogue::instance().string(1206 + from.code - 4)),
+                        static_cast<long long>(to.commands - from.commands),
+                        static_cast<long long>(to.chars - from.chars), sectionBound, wall,
+                        wall > 0 ? sectionBound / wall : 0.0);
+        }
     }
     std::sort(efficiencies.begin(), efficiencies.end());
     std::printf("median wire efficiency: %.4f (min %.4f, max %.4f)\n",

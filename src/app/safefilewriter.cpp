@@ -1,10 +1,25 @@
 #include "safefilewriter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
+
+namespace {
+
+thread_local SafeFileWriter::DeferredSync *currentDeferral = nullptr;
+
+QString folderOf(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absolutePath());
+}
+
+} // namespace
 
 SafeFileWriter::SafeFileWriter(const QString &path)
     : m_path(path)
@@ -64,8 +79,9 @@ bool SafeFileWriter::commit()
         fail(Failure::WriteFailed);
         return false;
     }
+    DeferredSync *deferral = DeferredSync::covering(m_path);
     const int fd = m_file->handle();
-    if (fd >= 0 && ::fsync(fd) != 0) {
+    if (!deferral && fd >= 0 && ::fsync(fd) != 0) {
         m_errorString = QString::fromLocal8Bit(std::strerror(errno));
         m_failure = Failure::WriteFailed;
         discard();
@@ -78,6 +94,8 @@ bool SafeFileWriter::commit()
         return false;
     }
     m_file.reset();
+    if (deferral)
+        deferral->m_committed.append(m_path);
     return true;
 }
 
@@ -107,4 +125,52 @@ bool SafeFileWriter::writeWhole(const QString &path, const QByteArray &bytes, Fa
     if (errorString)
         *errorString = writer.errorString();
     return ok;
+}
+
+// --- Deferred sync -----------------------------------------------------------
+
+SafeFileWriter::DeferredSync::DeferredSync(const QString &folder)
+    : m_folder(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()))
+    , m_outer(currentDeferral)
+{
+    currentDeferral = this;
+}
+
+SafeFileWriter::DeferredSync::~DeferredSync()
+{
+    DeferredSync **link = &currentDeferral;
+    while (*link && *link != this)
+        link = &(*link)->m_outer;
+    if (*link)
+        *link = m_outer;
+}
+
+SafeFileWriter::DeferredSync *SafeFileWriter::DeferredSync::covering(const QString &path)
+{
+    const QString folder = folderOf(path);
+    for (DeferredSync *deferral = currentDeferral; deferral; deferral = deferral->m_outer) {
+        if (deferral->m_folder == folder)
+            return deferral;
+    }
+    return nullptr;
+}
+
+bool SafeFileWriter::DeferredSync::sync(QString *failedPath, QString *errorString)
+{
+    for (const QString &path : std::as_const(m_committed)) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT)
+            continue; // removed again by its writer: nothing to keep
+        const bool ok = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!ok) {
+            *failedPath = path;
+            *errorString = QString::fromLocal8Bit(std::strerror(error));
+            return false;
+        }
+    }
+    m_committed.clear();
+    return true;
 }

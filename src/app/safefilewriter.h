@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include <QStringList>
+
 class QSaveFile;
 
 // The one way the program writes a file. The bytes go to a temporary beside
@@ -48,6 +50,31 @@ public:
     // open + write + commit in one call.
     static bool writeWhole(const QString &path, const QByteArray &bytes, Failure *failure = nullptr,
                            QString *errorString = nullptr);
+
+    // Files written together into one folder, which count only once all of
+    // them are there (a staged backup set): while a deferral of the folder
+    // lives, writers into it commit without their own sync, and sync()
+    // brings every file they committed to disk at once, before the caller
+    // lets them take their places. Writers into other folders sync as always.
+    class DeferredSync
+    {
+    public:
+        explicit DeferredSync(const QString &folder);
+        ~DeferredSync();
+        DeferredSync(const DeferredSync &) = delete;
+        DeferredSync &operator=(const DeferredSync &) = delete;
+
+        // Syncs every file committed into the folder since the deferral began.
+        bool sync(QString *failedPath, QString *errorString);
+
+    private:
+        friend class SafeFileWriter;
+        static DeferredSync *covering(const QString &path);
+
+        QString m_folder;
+        QStringList m_committed;
+        DeferredSync *m_outer;
+    };
 
 private:
     void fail(Failure failure);

@@ -25,7 +25,7 @@ QString BackupSection::fileName(const QString &baseName, int item) const
 bool BackupSection::hasFilesIn(const QString &folder, const QString &baseName) const
 {
     const QDir dir(folder);
-    for (int item = 0; item <= m_highestItem; ++item) {
+    for (int item = m_lowestItem; item <= m_highestItem; ++item) {
         if (QFileInfo::exists(dir.filePath(fileName(baseName, item))))
             return true;
     }
@@ -57,9 +57,19 @@ void BackupSection::restore(const QList<BackupIndex::Entry> &entries, const QStr
     m_folder = folder;
     m_baseName.clear();
     m_entries = entries;
+    m_nextEntry = 0;
     m_written.clear();
     m_restoring = true;
     startRestore();
+}
+
+const BackupIndex::Entry *BackupSection::nextEntry()
+{
+    if (m_nextEntry >= m_entries.size())
+        return nullptr;
+    const BackupIndex::Entry &entry = m_entries.at(m_nextEntry++);
+    Q_EMIT itemStarted(entry.name);
+    return &entry;
 }
 
 void BackupSection::end(Outcome outcome, const QString &message)

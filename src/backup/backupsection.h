@@ -56,7 +56,7 @@ public:
     QString extension() const { return m_extension; }
     bool isNumbered() const { return m_numbered; }
     // The item numbers an index line of this section may carry.
-    bool acceptsItem(int item) const { return item >= 0 && item <= m_highestItem; }
+    bool acceptsItem(int item) const { return item >= m_lowestItem && item <= m_highestItem; }
     // The file name of an item under a base name.
     QString fileName(const QString &baseName, int item) const;
     // Whether files of this section under the base name are in the folder.
@@ -84,6 +84,10 @@ protected:
     QString path(const QString &name) const;
     void addWritten(int item, const QString &name);
     void end(Outcome outcome, const QString &message = QString());
+    // The next entry of a restore, announced as started; null after the last.
+    const BackupIndex::Entry *nextEntry();
+    // For a numbered section whose items do not start at 0.
+    void setLowestItem(int item) { m_lowestItem = item; }
     template <typename TransferOutcome> static Outcome outcomeOf(TransferOutcome outcome)
     {
         if (outcome == TransferOutcome::Succeeded)
@@ -101,6 +105,8 @@ private:
     int m_code;
     QString m_extension;
     bool m_numbered;
+    int m_lowestItem = 0;
     int m_highestItem;
+    int m_nextEntry = 0;
     QList<BackupIndex::Entry> m_written;
 };

@@ -1,6 +1,7 @@
 #include "backupsections.h"
 
 #include "app/batchfile.h"
+#include "cam/camfile.h"
 #include "programs/programtext.h"
 #include "resources/catalogue.h"
 
@@ -161,7 +162,6 @@ void IndexTableSection::startBackup()
 
 void IndexTableSection::startRestore()
 {
-    m_next = 0;
     next();
 }
 
@@ -195,13 +195,69 @@ void IndexTableSection::onFinished(IndexTableTransfer::Outcome outcome, const QS
 
 void IndexTableSection::next()
 {
-    if (m_next >= m_entries.size()) {
+    if (const BackupIndex::Entry *entry = nextEntry())
+        m_transfer.download(entry->item, path(entry->name));
+    else
+        end(Outcome::Succeeded);
+}
+
+// --- Cam profiles ----------------------------------------------------------------
+
+CamSection::CamSection(DriveLink &link, UserPrompt &user)
+    : TransferSection(BackupIndex::CamProfiles, QStringLiteral("cdt"), true,
+                      CamProfile::HighestNumber, user, link)
+    , m_clock([] { return QDateTime::currentDateTime(); })
+{
+    setLowestItem(CamProfile::LowestNumber);
+    connect(&m_transfer, &CamTransfer::lampToggled, this, &BackupSection::lampToggled);
+    connect(&m_transfer, &CamTransfer::finished, this, &CamSection::onFinished);
+}
+
+void CamSection::startBackup()
+{
+    m_date = m_clock();
+    m_next = CamProfile::LowestNumber;
+    next();
+}
+
+void CamSection::startRestore()
+{
+    next();
+}
+
+void CamSection::onFinished(CamTransfer::Outcome outcome, const QString &message)
+{
+    if (!m_restoring && outcome == CamTransfer::Outcome::NotRegistered) {
+        next();
+        return;
+    }
+    if (outcome != CamTransfer::Outcome::Succeeded) {
+        end(outcomeOf(outcome), message);
+        return;
+    }
+    if (!m_restoring)
+        addWritten(m_next - 1, fileName(m_baseName, m_next - 1));
+    next();
+}
+
+void CamSection::next()
+{
+    if (m_restoring) {
+        if (const BackupIndex::Entry *entry = nextEntry())
+            m_transfer.download(entry->item, path(entry->name));
+        else
+            end(Outcome::Succeeded);
+        return;
+    }
+    if (m_next > CamProfile::HighestNumber) {
         end(Outcome::Succeeded);
         return;
     }
-    const BackupIndex::Entry &entry = m_entries.at(m_next++);
-    Q_EMIT itemStarted(entry.name);
-    m_transfer.download(entry.item, path(entry.name));
+    const int number = m_next++;
+    const QString name = fileName(m_baseName, number);
+    m_transfer.setComments(CamFile::header(name, number, m_date));
+    Q_EMIT itemStarted(name);
+    m_transfer.upload(number, path(name));
 }
 
 // --- Absolute-accuracy table -----------------------------------------------------

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "backupsection.h"
+#include "cam/camtransfer.h"
 #include "comp/accuracytabletransfer.h"
 #include "comp/indextabletransfer.h"
 #include "io/ioconfigtransfer.h"
 #include "params/parametertransfer.h"
 #include "programs/programtransfer.h"
 
+#include <QDateTime>
 #include <QList>
 
+#include <functional>
 #include <utility>
 
 class DriveLink;
@@ -95,6 +98,31 @@ private:
     void next();
 
     QString m_batchPath;
+};
+
+// The cam profiles: every profile number in turn through the cam menu's
+// single upload, one file per profile the drive holds (base + number +
+// ".cdt"); a number the drive has no profile for is passed over. The files
+// carry the backup's date. A restore registers each listed file under its
+// number.
+class CamSection : public TransferSection<CamTransfer>
+{
+public:
+    CamSection(DriveLink &link, UserPrompt &user);
+
+    // The date the files of a backup carry: the backup's start.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+protected:
+    void startBackup() override;
+    void startRestore() override;
+
+private:
+    void onFinished(CamTransfer::Outcome outcome, const QString &message);
+    void next();
+
+    std::function<QDateTime()> m_clock;
+    QDateTime m_date;
     int m_next = 0;
 };
 

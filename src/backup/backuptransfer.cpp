@@ -1,6 +1,5 @@
 #include "backuptransfer.h"
 
-#include "app/safefilewriter.h"
 #include "app/userprompt.h"
 #include "backupsections.h"
 #include "link/drivecommands.h"
@@ -43,6 +42,8 @@ BackupTransfer::BackupTransfer(DriveLink &link, UserPrompt &prompt, QObject *par
     addSection(new ProgramSection(link, prompt));
     addSection(new IndexTableSection(IndexTableKind::typeA(), link, prompt));
     addSection(new IndexTableSection(IndexTableKind::typeB(), link, prompt));
+    m_cams = new CamSection(link, prompt);
+    addSection(m_cams);
     addSection(new AccuracySection(link, prompt));
 }
 
@@ -91,6 +92,12 @@ ParameterTransfer &BackupTransfer::parameterTransfer()
     return m_parameters->transfer();
 }
 
+void BackupTransfer::setClock(const std::function<QDateTime()> &clock)
+{
+    m_parameters->transfer().setClock(clock);
+    m_cams->setClock(clock);
+}
+
 // --- Common ----------------------------------------------------------------
 
 void BackupTransfer::begin(Mode mode)
@@ -106,6 +113,7 @@ void BackupTransfer::begin(Mode mode)
 void BackupTransfer::end(Outcome outcome, const QString &message)
 {
     m_mode = Mode::Idle;
+    m_stagingSync.reset();
     m_staging.reset();
     m_run.clear();
     Q_EMIT lampIdle();
@@ -116,6 +124,7 @@ void BackupTransfer::end(Outcome outcome, const QString &message)
 void BackupTransfer::stop(Outcome outcome, const QString &message)
 {
     // Nothing staged is kept: the earlier set stays as it was.
+    m_stagingSync.reset();
     m_staging.reset();
     if (!message.isEmpty())
         m_prompt->message(message);
@@ -237,6 +246,7 @@ void BackupTransfer::backup()
         stop(Outcome::Failed, m_indexPath + lineBreak + text(109) + lineBreak + text(172));
         return;
     }
+    m_stagingSync = std::make_unique<SafeFileWriter::DeferredSync>(m_staging->path());
     m_run = m_sections;
     nextSection();
 }
@@ -259,6 +269,13 @@ void BackupTransfer::commitBackup()
         names.append(entry.name);
     names.append(indexName);
     QString failedPath;
+    if (!m_stagingSync->sync(&failedPath, &reason)) {
+        failedPath.replace(QDir(m_staging->path()).filePath(QString()),
+                           QDir(m_folder).filePath(QString()));
+        stop(Outcome::Failed,
+             failedPath + lineBreak + format(1004, {reason}) + paragraph + text(172));
+        return;
+    }
     if (!BackupIndex::commitStaged(m_staging->path(), m_folder, names, &failedPath, &reason)) {
         stop(Outcome::Failed,
              failedPath + lineBreak + format(1004, {reason}) + paragraph + text(172));

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "app/safefilewriter.h"
 #include "backupindex.h"
 #include "backupsection.h"
 #include "link/linkowner.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class CamSection;
 class DriveLink;
 class ParameterTransfer;
 class ParameterSection;
@@ -26,12 +30,12 @@ class UserPrompt;
 // A backup writes every file into a staging folder beside the index file
 // and moves them into place, the index last, only once every section has
 // ended well: a failure leaves an earlier set of the same name as it was and
-// no partial set. A restore checks the whole index (its lines, the names,
-// that every file it lists is there) before the drive hears of it, keeps
-// each section's list in memory, restores the sections present in their
-// order, and restarts the drive with @96 at the end. A backup or restore
-// that ends early says why and sends @96 so that the drive leaves any
-// transfer state.
+// no partial set. The staged files reach the disk together just before they
+// move, so that the line does not wait for the disk after every file. A restore checks the whole
+// index (its lines, the names, that every file it lists is there) before the drive hears of it,
+// keeps each section's list in memory, restores the sections present in their order, and restarts
+// the drive with @96 at the end. A backup or restore that ends early says why and sends @96 so that
+// the drive leaves any transfer state.
 class BackupTransfer : public QObject, public LinkOwner
 {
     Q_OBJECT
@@ -51,6 +55,9 @@ public:
     // The parameter section's exchange, for its options (display language,
     // sibling module, the date written into the file).
     ParameterTransfer &parameterTransfer();
+    // The date and time the files of a backup carry (the parameter file's
+    // and the cam profile files').
+    void setClock(const std::function<QDateTime()> &clock);
 
     // Each asks for the index file through the prompt first.
     void backup();
@@ -92,12 +99,14 @@ private:
     UserPrompt *m_prompt;
     QList<BackupSection *> m_sections;
     ParameterSection *m_parameters = nullptr;
+    CamSection *m_cams = nullptr;
 
     Mode m_mode = Mode::Idle;
     QString m_indexPath;
     QString m_folder;
     QString m_baseName;
     std::unique_ptr<QTemporaryDir> m_staging;
+    std::unique_ptr<SafeFileWriter::DeferredSync> m_stagingSync;
     QList<BackupSection *> m_run;
     int m_current = -1;
     QList<BackupIndex::Entry> m_written;

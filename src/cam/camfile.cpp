@@ -73,20 +73,18 @@ QByteArray CamFile::recordLine(const QByteArray &label, const QByteArray &record
     return label.leftJustified(LabelWidth, ' ') + '|' + record + lineEnd;
 }
 
-QByteArrayList CamFile::header(const QString &path, int number)
+QByteArrayList CamFile::header(const QString &path, int number, const QDateTime &date)
 {
     const QFileInfo info(path);
     const QByteArray name = DriveText::encode(info.fileName());
     const QByteArray parts =
         number > 0 ? QByteArray::number(number).rightJustified(2, ' ') : QByteArray(" X");
-    return {
-        name,
-        sectionTitle(141),
-        "Date : " +
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toLatin1(),
-        "File name is " + name,
-        "Backup Channel No :  X",
-        "Backup Parts   No : " + parts};
+    return {name,
+            sectionTitle(141),
+            "Date : " + date.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toLatin1(),
+            "File name is " + name,
+            "Backup Channel No :  X",
+            "Backup Parts   No : " + parts};
 }
 
 QByteArray CamFile::titleFor(const QString &path)

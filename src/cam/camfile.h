@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -46,7 +47,8 @@ public:
     // The comments the program writes at the top: the file's name, the
     // backup information block with the date, the file name and the profile
     // number (0: none, shown as "X").
-    static QByteArrayList header(const QString &path, int number);
+    static QByteArrayList header(const QString &path, int number,
+                                 const QDateTime &date = QDateTime::currentDateTime());
     // The title a profile takes in the file written to `path`: the file's
     // base name, at most 15 characters.
     static QByteArray titleFor(const QString &path);

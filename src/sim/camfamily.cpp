@@ -93,6 +93,24 @@ void CamFamily::seed(DriveState &state)
         seedPoints([](double x) { return x; }));
 }
 
+void CamFamily::fill(DriveState &state)
+{
+    for (int number = 1; number <= SimCam::Count; ++number) {
+        if (state.cams[number - 1].registered)
+            continue;
+        // x^p rising from 0 to 1, p = 1.25, 1.5, … by the number.
+        const double power = 1.0 + number / 4.0;
+        QList<qint32> points;
+        for (int k = 0; k < SimCam::PointCount; ++k)
+            points.append(qint32(std::lround(16777216.0 * std::pow(k / 500.0, power))));
+        const quint32 velMax = quint32(std::lround(16777216.0 * power));
+        registerCam(state, number, "SIM-POWER-" + QByteArray::number(number),
+                    {0x1, 0x4, 0x1F5, quint32(0x100 + number), 0, 0x1000000, 0, velMax, velMax, 0,
+                     0x100000 * quint32(number), 0},
+                    points);
+    }
+}
+
 bool CamFamily::handle(const QByteArray &command, int depth, DriveState &state, SimReply *reply)
 {
     Q_UNUSED(depth);

@@ -16,6 +16,9 @@ class CamFamily : public CommandFamily
 public:
     // The seeded profiles 1, 9 and 10 of a new drive image.
     static void seed(DriveState &state);
+    // A profile under every number that holds none yet (the fully loaded
+    // drive): each its own polynomial rise, so that no two files are alike.
+    static void fill(DriveState &state);
 
     bool handle(const QByteArray &command, int depth, DriveState &state, SimReply *reply) override;
     bool modeOpen() const override { return m_open; }

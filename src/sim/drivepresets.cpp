@@ -1,12 +1,14 @@
 #include "sim/drivepresets.h"
 
+#include "sim/camfamily.h"
 #include "sim/virtualdrive.h"
 
 namespace {
 
 // Every kind of user data at its fullest: twenty programs, both tables of
-// both index kinds, logic words in every I/O word, a characteristic table of
-// fifteen points (the 360-entry accuracy table is seeded already).
+// both index kinds, all sixteen cam profiles, logic words in every I/O word, a
+// characteristic table of fifteen points (the 360-entry accuracy table is
+// seeded already).
 void loadFully(DriveState &s)
 {
     s.clearPrograms();
@@ -27,6 +29,7 @@ void loadFully(DriveState &s)
         s.indexTables[t] = {true, index};
         s.divisionTables[t] = {true, division};
     }
+    CamFamily::fill(s);
     for (int w = 0; w < DiscreteIo::words(s.io.inputCount); ++w)
         s.io.inputLogic[w] = quint16(0x1234 + 0x1111 * w);
     for (int w = 0; w < DiscreteIo::words(s.io.outputCount); ++w)

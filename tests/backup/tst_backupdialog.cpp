@@ -34,9 +34,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("progress");
         QTest::addColumn<QString>("idle");
-        QTest::newRow("English") << "E" << QString::fromUtf8("3 of 6: Programs — set00.prg")
+        QTest::newRow("English") << "E" << QString::fromUtf8("6 of 7: Cam profiles — set01.cdt")
                                  << "Idle";
-        QTest::newRow("Japanese") << "J" << QString::fromUtf8("3 / 6: プログラム — set00.prg")
+        QTest::newRow("Japanese") << "J" << QString::fromUtf8("6 / 7: カムプロファイル — set01.cdt")
                                   << QString::fromUtf8("待機中");
     }
 
@@ -62,7 +62,7 @@ private Q_SLOTS:
         bool buttonsWaited = true;
         QObject::connect(&dialog.userData(), &BackupTransfer::progress, &dialog,
                          [&](int, int, int code, const QString &item) {
-                             if (code != BackupIndex::Programs || item.isEmpty() ||
+                             if (code != BackupIndex::CamProfiles || item.isEmpty() ||
                                  !shown.isEmpty())
                                  return;
                              shown = dialog.progressText();

@@ -86,8 +86,7 @@ private:
     bool backup(const QString &indexPath)
     {
         BackupTransfer transfer(m_bench->link, m_prompt);
-        transfer.parameterTransfer().setClock(
-            [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 0, 0)); });
+        transfer.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 0, 0)); });
         m_prompt.files = {indexPath};
         return run(transfer, [&] { transfer.backup(); });
     }
@@ -140,18 +139,29 @@ private Q_SLOTS:
             index +=
                 " 7:" + n.rightJustified(2, ' ') + ":set" + n.rightJustified(2, '0') + ".prg\r\n";
         }
-        index += " 8: 0:set00.idx\r\n 8: 1:set01.idx\r\n 9: 0:set00.idp\r\n 9: 1:set01.idp\r\n"
-                 " 6: 0:set.aac\r\n";
+        index += " 8: 0:set00.idx\r\n 8: 1:set01.idx\r\n 9: 0:set00.idp\r\n 9: 1:set01.idp\r\n";
+        for (int n = 1; n <= 16; ++n) {
+            const QByteArray number = QByteArray::number(n);
+            index += "10:" + number.rightJustified(2, ' ') + ":set" +
+                     number.rightJustified(2, '0') + ".cdt\r\n";
+        }
+        index += " 6: 0:set.aac\r\n";
         QCOMPARE(fileBytes(first), index);
         // The set and nothing else: no staging folder, no batch files.
         const QMap<QString, QByteArray> set = folderContents(path(QStringLiteral("a")));
-        QCOMPARE(set.size(), 28);
+        QCOMPARE(set.size(), 44);
+        const QByteArray cam = set.value(QStringLiteral("set16.cdt"));
+        QVERIFY(cam.startsWith("set16.cdt              |\r\n[Backup information]   |\r\n"
+                               "Date : 2026-12-08 14:00|\r\n"));
+        QVERIFY(cam.contains("Title         |TT1:set16\r\n"));
 
         m_bench->drive->setItem(13, 5000);
         state().setProgram(8, 0, {"'changed", "END"});
         state().indexTables[1].entries = {1, 2};
         state().accuracyTable.entries[7] = 99;
         state().io.inputLogic[0] = 0;
+        state().cams[4].points[250] = 7;
+        state().cams[15] = SimCam();
         m_prompt.messages.clear();
         QVERIFY(restore(first));
         QVERIFY(lastMessage().startsWith(QStringLiteral("Batch file download completed.")));
@@ -180,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(m_prompt.questions,
                  QStringList{QStringLiteral("This may change the contents of  set.prm ,\n "
                                             "set.ioc ,\n set.aac ,\n set*.prg ,\n set*.idx ,\n "
-                                            "set*.idp ,\n. \nOK to proceed?")});
+                                            "set*.idp ,\n set*.cdt ,\n. \nOK to proceed?")});
         QVERIFY(lastMessage().startsWith(QStringLiteral("Timeout error.\n\n")));
         QVERIFY(lastMessage().endsWith(QStringLiteral("Abort batch file upload.\nThe earlier "
                                                       "backup set ") +
@@ -219,9 +229,17 @@ private Q_SLOTS:
             << QStringLiteral("%1/gone.prm\nFile does not exist or illegal file name.\nAbort "
                               "batch file download.")
             << QByteArray("@96") << QByteArrayList{"#213", "@61:3:10:0001"};
-        QTest::newRow("cam profile line")
-            << "r.wha" << QByteArray(" 7: 3:set03.prg\r\n10: 0:set00.cdt\r\n") << false
-            << QStringLiteral("%1/r.wha\nLine 2 of the index file names section 10, which this "
+        QTest::newRow("only cam profiles")
+            << "r.wha" << QByteArray("10: 9:set09.cdt\r\n10: 1:set01.cdt\r\n") << true << done
+            << QByteArray("@72:9") << QByteArrayList{"@53", "@55", "@61:3:10:0001", "@85:360"};
+        QTest::newRow("cam profile 0")
+            << "r.wha" << QByteArray(" 7: 3:set03.prg\r\n10: 0:set01.cdt\r\n") << false
+            << QStringLiteral("%1/r.wha\nLine 2 of the index file is not an index line.\nAbort "
+                              "batch file download.")
+            << QByteArray("@96") << QByteArrayList{"@61:3:10:0001", "@72:0"};
+        QTest::newRow("unknown section")
+            << "r.wha" << QByteArray(" 7: 3:set03.prg\r\n11: 0:set01.cdt\r\n") << false
+            << QStringLiteral("%1/r.wha\nLine 2 of the index file names section 11, which this "
                               "program does not restore.\nAbort batch file download.")
             << QByteArray("@96") << QByteArrayList{"@61:3:10:0001"};
         QTest::newRow("name out of the folder")
