@@ -67,6 +67,9 @@ public:
     void backup(const QString &folder, const QString &baseName);
     void restore(const QList<BackupIndex::Entry> &entries, const QString &folder);
 
+    // The message that refuses a file of this section, or empty: a restore
+    // checks every file of the set before the drive hears of any.
+    virtual QString checkFile(const QString &path) const = 0;
     // The files the last backup wrote, as index entries, in the order written.
     const QList<BackupIndex::Entry> &written() const { return m_written; }
 

@@ -301,3 +301,48 @@ void AccuracySection::startRestore()
     }
     m_transfer.download(entries);
 }
+
+// --- The restore's file checks ----------------------------------------------
+
+QString ParameterSection::checkFile(const QString &path) const
+{
+    QString message;
+    ParameterTransfer::readFile(path, &message);
+    return message;
+}
+
+QString IoConfigSection::checkFile(const QString &path) const
+{
+    QString message;
+    IoConfigTransfer::readFile(path, &message);
+    return message;
+}
+
+QString ProgramSection::checkFile(const QString &path) const
+{
+    QString message;
+    ProgramTransfer::readFile(path, &message);
+    return message;
+}
+
+QString IndexTableSection::checkFile(const QString &path) const
+{
+    QByteArrayList entries;
+    QString message;
+    m_transfer.readFile(path, &entries, &message);
+    return message;
+}
+
+QString CamSection::checkFile(const QString &path) const
+{
+    CamProfile profile;
+    return CamTransfer::loadProfile(path, &profile);
+}
+
+QString AccuracySection::checkFile(const QString &path) const
+{
+    QByteArrayList entries;
+    QString message;
+    AccuracyTableTransfer::loadFile(path, &entries, &message);
+    return message;
+}

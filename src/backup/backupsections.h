@@ -45,6 +45,8 @@ class ParameterSection : public TransferSection<ParameterTransfer>
 public:
     ParameterSection(DriveLink &link, UserPrompt &user);
 
+    QString checkFile(const QString &path) const override;
+
 protected:
     void startBackup() override;
     void startRestore() override;
@@ -55,6 +57,8 @@ class IoConfigSection : public TransferSection<IoConfigTransfer>
 {
 public:
     IoConfigSection(DriveLink &link, UserPrompt &user);
+
+    QString checkFile(const QString &path) const override;
 
 protected:
     void startBackup() override;
@@ -67,6 +71,8 @@ class ProgramSection : public TransferSection<ProgramTransfer>
 {
 public:
     ProgramSection(DriveLink &link, UserPrompt &user);
+
+    QString checkFile(const QString &path) const override;
 
 protected:
     void startBackup() override;
@@ -88,6 +94,8 @@ class IndexTableSection : public TransferSection<IndexTableTransfer>
 {
 public:
     IndexTableSection(const IndexTableKind &kind, DriveLink &link, UserPrompt &user);
+
+    QString checkFile(const QString &path) const override;
 
 protected:
     void startBackup() override;
@@ -113,6 +121,8 @@ public:
     // The date the files of a backup carry: the backup's start.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
+    QString checkFile(const QString &path) const override;
+
 protected:
     void startBackup() override;
     void startRestore() override;
@@ -131,6 +141,8 @@ class AccuracySection : public TransferSection<AccuracyTableTransfer>
 {
 public:
     AccuracySection(DriveLink &link, UserPrompt &user);
+
+    QString checkFile(const QString &path) const override;
 
 protected:
     void startBackup() override;

@@ -333,9 +333,9 @@ bool BackupTransfer::checkIndex(const BackupIndex::Result &index)
              m_indexPath + lineBreak + format(1201, {index.line, index.name}) + abort);
         return false;
     }
-    // The whole index is checked before the drive hears of it: every line
-    // names a section this program restores, an item the section has, and a
-    // file that is there.
+    // The whole set is checked before the drive hears of it: every line names
+    // a section this program restores, an item the section has, and a file
+    // that is there and that its section's download takes.
     for (const BackupIndex::Entry &entry : index.entries) {
         const auto section =
             std::find_if(m_sections.cbegin(), m_sections.cend(),
@@ -352,6 +352,10 @@ bool BackupTransfer::checkIndex(const BackupIndex::Result &index)
         const QString file = QDir(m_folder).filePath(entry.name);
         if (!QFileInfo(file).isFile()) {
             stop(Outcome::Failed, file + lineBreak + text(109) + abort);
+            return false;
+        }
+        if (const QString refusal = (*section)->checkFile(file); !refusal.isEmpty()) {
+            stop(Outcome::Failed, refusal + abort);
             return false;
         }
         m_restoreEntries[entry.code].append(entry);

@@ -311,17 +311,23 @@ void IndexTableTransfer::finishUpload()
     end(Outcome::Succeeded, text(121));
 }
 
+bool IndexTableTransfer::readFile(const QString &path, QByteArrayList *entries,
+                                  QString *message) const
+{
+    if (!hasExtension(path, m_kind.extension)) {
+        *message = text(m_kind.notTableText);
+        return false;
+    }
+    return loadTableFile(path, entries, message);
+}
+
 void IndexTableTransfer::download(int table, const QString &path)
 {
     if (m_busy || path.isEmpty())
         return;
-    if (!hasExtension(path, m_kind.extension)) {
-        refuse(text(m_kind.notTableText));
-        return;
-    }
     QByteArrayList entries;
     QString message;
-    if (!loadTableFile(path, &entries, &message)) {
+    if (!readFile(path, &entries, &message)) {
         refuse(message);
         return;
     }

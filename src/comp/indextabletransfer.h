@@ -78,6 +78,9 @@ public:
     UserPrompt::FileRequest fileRequest(bool save, bool batch) const;
     // The message for a table file that cannot be used (empty when it can).
     QString refusal(const QString &path, int readFault, int line) const;
+    // A table file of this kind read and checked whole; false with the
+    // message that refuses it.
+    bool readFile(const QString &path, QByteArrayList *entries, QString *message) const;
 
 Q_SIGNALS:
     void busyChanged(bool busy);

@@ -159,6 +159,23 @@ void IoConfigTransfer::uploadReply(const QByteArray &line)
 
 // --- Download --------------------------------------------------------------
 
+std::optional<QList<IoConfigFile::Word>> IoConfigTransfer::readFile(const QString &path,
+                                                                    QString *message)
+{
+    const std::optional<QByteArrayList> lines = IoConfigFile::read(path);
+    if (!lines) {
+        *message = path + lineBreak + text(109);
+        return std::nullopt;
+    }
+    // The whole file is checked before the drive hears of it.
+    qsizetype bad = -1;
+    std::optional<QList<IoConfigFile::Word>> words = IoConfigFile::parse(*lines, &bad);
+    if (!words)
+        *message = path + lineBreak + Catalogue::instance().format(1080, {QVariant(int(bad + 1))}) +
+                   lineBreak + DriveText::decode(lines->at(bad));
+    return words;
+}
+
 void IoConfigTransfer::download()
 {
     if (m_busy)
@@ -172,20 +189,9 @@ void IoConfigTransfer::download()
         Q_EMIT finished(Outcome::Cancelled, QString());
         return;
     }
-    const std::optional<QByteArrayList> lines = IoConfigFile::read(path);
-    if (!lines) {
-        const QString message = path + lineBreak + text(109);
-        m_prompt->message(message);
-        Q_EMIT finished(Outcome::Failed, message);
-        return;
-    }
-    // The whole file is checked before the drive hears of it.
-    qsizetype bad = -1;
-    std::optional<QList<IoConfigFile::Word>> words = IoConfigFile::parse(*lines, &bad);
+    QString message;
+    std::optional<QList<IoConfigFile::Word>> words = readFile(path, &message);
     if (!words) {
-        const QString message = path + lineBreak +
-                                Catalogue::instance().format(1080, {QVariant(int(bad + 1))}) +
-                                lineBreak + DriveText::decode(lines->at(bad));
         m_prompt->message(message);
         Q_EMIT finished(Outcome::Failed, message);
         return;

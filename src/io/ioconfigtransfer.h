@@ -70,6 +70,8 @@ public:
     void onLinkTimeout() override;
 
     static QString fileFilter();
+    // An "ioc" file read and checked whole, or the message that refuses it.
+    static std::optional<QList<IoConfigFile::Word>> readFile(const QString &path, QString *message);
 
 Q_SIGNALS:
     void busyChanged(bool busy);

@@ -78,17 +78,32 @@ std::optional<QByteArrayList> ParameterTransfer::readChosenFile(QString *path)
     *path = m_prompt->chooseFile(request);
     if (path->isEmpty())
         return std::nullopt;
-    if (!ParameterFile::isParameterFile(*path)) {
-        const QString message = *path + paragraph + text(183);
+    QString message;
+    std::optional<QByteArrayList> lines = readFile(*path, &message);
+    if (!lines) {
         tell(message);
         Q_EMIT finished(Outcome::Failed, message);
+    }
+    return lines;
+}
+
+std::optional<QByteArrayList> ParameterTransfer::readFile(const QString &path, QString *message)
+{
+    if (!ParameterFile::isParameterFile(path)) {
+        *message = path + paragraph + text(183);
         return std::nullopt;
     }
-    std::optional<QByteArrayList> lines = ParameterFile::read(*path);
+    std::optional<QByteArrayList> lines = ParameterFile::read(path);
     if (!lines) {
-        const QString message = *path + lineBreak + text(109);
-        tell(message);
-        Q_EMIT finished(Outcome::Failed, message);
+        *message = path + lineBreak + text(109);
+        return std::nullopt;
+    }
+    // The whole file is checked before the drive hears of it: a line that
+    // cannot be written refuses the file, and nothing is sent.
+    if (const std::optional<qsizetype> refused = ParameterFile::firstRefusedLine(*lines)) {
+        *message = Catalogue::instance().format(1001, {QVariant(int(*refused + 1))}) + lineBreak +
+                   DriveText::decode(lines->at(*refused));
+        return std::nullopt;
     }
     return lines;
 }
@@ -334,15 +349,6 @@ void ParameterTransfer::download()
     if (!lines) {
         if (path.isEmpty())
             Q_EMIT finished(Outcome::Cancelled, QString());
-        return;
-    }
-    // The whole file is checked before the drive hears of it: a line that
-    // cannot be written refuses the file, and nothing is sent.
-    if (const std::optional<qsizetype> refused = ParameterFile::firstRefusedLine(*lines)) {
-        const QString message = Catalogue::instance().format(1001, {QVariant(int(*refused + 1))}) +
-                                lineBreak + DriveText::decode(lines->at(*refused));
-        tell(message);
-        Q_EMIT finished(Outcome::Failed, message);
         return;
     }
     m_path = path;

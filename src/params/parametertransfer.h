@@ -113,6 +113,8 @@ public:
 
     // The file dialog requests of this feature.
     static QString fileFilter();
+    // A parameter file read and checked whole, or the message that refuses it.
+    static std::optional<QByteArrayList> readFile(const QString &path, QString *message);
 
 Q_SIGNALS:
     // An operation started (true) or ended (false): the window disables or

@@ -113,7 +113,7 @@ bool ProgramTransfer::checkNumber(int number, int highest)
     return false;
 }
 
-QString ProgramTransfer::faultMessage(const ProgramFile::Fault &fault) const
+QString ProgramTransfer::faultMessage(const ProgramFile::Fault &fault)
 {
     QString message;
     if (fault.badOption)
@@ -418,6 +418,22 @@ bool ProgramTransfer::readReply(const QByteArray &line)
 
 // --- Program manager: single transfers -------------------------------------------
 
+std::optional<ProgramFile::Content> ProgramTransfer::readFile(const QString &path, QString *message)
+{
+    ProgramFile::ReadFailure failure = ProgramFile::ReadFailure::None;
+    std::optional<ProgramFile::Content> content = ProgramFile::readForDownload(path, &failure);
+    if (!content) {
+        *message =
+            path + lineBreak + text(failure == ProgramFile::ReadFailure::TooLarge ? 1053 : 109);
+        return std::nullopt;
+    }
+    if (const std::optional<ProgramFile::Fault> fault = ProgramFile::firstFault(*content)) {
+        *message = path + lineBreak + faultMessage(*fault);
+        return std::nullopt;
+    }
+    return content;
+}
+
 void ProgramTransfer::download(int number)
 {
     if (m_busy)
@@ -427,15 +443,10 @@ void ProgramTransfer::download(int number)
     const QString path = chooseProgramFile(false);
     if (path.isEmpty())
         return;
-    ProgramFile::ReadFailure failure = ProgramFile::ReadFailure::None;
-    const std::optional<ProgramFile::Content> content =
-        ProgramFile::readForDownload(path, &failure);
+    QString message;
+    const std::optional<ProgramFile::Content> content = readFile(path, &message);
     if (!content) {
-        fail(path + lineBreak + text(failure == ProgramFile::ReadFailure::TooLarge ? 1053 : 109));
-        return;
-    }
-    if (const std::optional<ProgramFile::Fault> fault = ProgramFile::firstFault(*content)) {
-        fail(path + lineBreak + faultMessage(*fault));
+        fail(message);
         return;
     }
     m_path = path;

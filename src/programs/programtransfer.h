@@ -84,6 +84,8 @@ public:
 
     static QString programFilter();
     static QString batchFilter();
+    // A program file read and checked whole, or the message that refuses it.
+    static std::optional<ProgramFile::Content> readFile(const QString &path, QString *message);
 
 Q_SIGNALS:
     void busyChanged(bool busy);
@@ -111,7 +113,7 @@ private:
     QString chooseProgramFile(bool save) { return chooseFile(save, false); }
     QString chooseBatchFile(bool save) { return chooseFile(save, true); }
     bool checkNumber(int number, int highest);
-    QString faultMessage(const ProgramFile::Fault &fault) const;
+    static QString faultMessage(const ProgramFile::Fault &fault);
 
     void startRegister(int number, const QByteArrayList &lines, int blocks,
                        const QByteArray &option);

@@ -242,6 +242,11 @@ private Q_SLOTS:
             << QStringLiteral("%1/r.wha\nLine 2 of the index file names section 11, which this "
                               "program does not restore.\nAbort batch file download.")
             << QByteArray("@96") << QByteArrayList{"@61:3:10:0001"};
+        QTest::newRow("file its section does not take")
+            << "r.wha" << QByteArray(" 7: 3:set03.prg\r\n 6: 0:set03.prg\r\n") << false
+            << QStringLiteral("%1/set03.prg\nFile contents does not match\nLine 1 is not a table "
+                              "line.\nAbort batch file download.")
+            << QByteArray("@96") << QByteArrayList{"@61:3:10:0001", "@85:360"};
         QTest::newRow("name out of the folder")
             << "r.wha" << QByteArray(" 7: 3:../set03.prg\r\n") << false
             << QStringLiteral("%1/r.wha\nLine 1 of the index file names a file outside its "
