@@ -1408,8 +1408,8 @@ void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, in
     const auto values = m_store.values(graph);
     const qsizetype n = flags.size();
 
-    // Dense points: glyphs through the stamp, values one per column (more
-    // would only be ink on ink).
+    // Dense points: glyphs through the stamp, and only values that clear the
+    // one drawn before them (more would only be ink on ink).
     const bool dense = m_reduce && n > 2 * qsizetype(std::max(1, plot.width()));
     std::optional<CoverageSpread> stamp;
     QImage glyphKernel;
@@ -1429,7 +1429,8 @@ void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, in
             QRect(plot.x() - 1, plot.y() - reach, plot.width() + 2, plot.height() + 2 * reach + 1));
     }
     const XMap xm = xMap(plot, kind);
-    int lastValueX = std::numeric_limits<int>::min();
+    int nextValueX = std::numeric_limits<int>::min();
+    const int valueGap = fm.horizontalAdvance(QLatin1Char(' '));
     for (qsizetype k = 0; k < n; ++k) {
         if (!flags[k])
             continue;
@@ -1442,10 +1443,10 @@ void Orvex32Renderer::paintMarkers(QPainter &p, const QRect &plot, int graph, in
             stamp->mark(x, y);
         else if (glyph)
             p.drawText(QPoint(x - glyphWidth / 2, y + centreBaseline), glyphText);
-        if (withValue && !(dense && x == lastValueX)) {
-            lastValueX = x;
+        if (withValue && !(dense && x < nextValueX)) {
             const QString text = formatValue(values[k], gs.decimalPoint);
             const int w = fm.horizontalAdvance(text);
+            nextValueX = x + w + valueGap;
             if (glyph) // the value above its marker
                 p.drawText(QPoint(x - w / 2, y - fm.height() / 2 - fm.descent()), text);
             else
