@@ -6,7 +6,7 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,15 +17,8 @@
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
-
-QString format(int id, const QVariantList &args)
-{
-    return Catalogue::instance().format(id, args);
-}
+using CatalogueText::format;
+using CatalogueText::text;
 
 const QString lineBreak = QStringLiteral("\n");
 const QString paragraph = QStringLiteral("\n\n");

@@ -5,15 +5,12 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 #include "tablefile.h"
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 const QString lineBreak = QStringLiteral("\n");
 const QString paragraph = QStringLiteral("\n\n");

@@ -5,7 +5,7 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 #include "tablefile.h"
 
 #include <QDir>
@@ -13,15 +13,8 @@
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
-
-QString format(int id, const QVariantList &args)
-{
-    return Catalogue::instance().format(id, args);
-}
+using CatalogueText::format;
+using CatalogueText::text;
 
 const QString lineBreak = QStringLiteral("\n");
 const QString paragraph = QStringLiteral("\n\n");

@@ -4,14 +4,11 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 const QString lineBreak = QStringLiteral("\n");
 

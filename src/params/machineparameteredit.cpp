@@ -5,16 +5,13 @@
 #include "link/drivelink.h"
 #include "link/drivetext.h"
 #include "parameterfile.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 #include <limits>
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 const QString lineBreak = QStringLiteral("\n");
 const QString paragraph = QStringLiteral("\n\n");

@@ -5,17 +5,14 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "link/drivetext.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 const QString lineBreak = QStringLiteral("\n");
 const QString paragraph = QStringLiteral("\n\n");

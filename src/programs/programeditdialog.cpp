@@ -9,7 +9,7 @@
 #include "programprintout.h"
 #include "programpropertydialog.h"
 #include "programtext.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -35,10 +35,7 @@ constexpr int printButton = 1215;
 constexpr int resetButton = 1061;
 constexpr int exitButton = 1;
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 bool choosePrinter(QPrinter &printer, QWidget *parent)
 {

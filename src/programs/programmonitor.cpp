@@ -7,16 +7,13 @@
 #include "link/hexdigit.h"
 #include "programtext.h"
 #include "programtransfer.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 #include <QVariant>
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 int tagDepth(const QByteArray &line)
 {

@@ -3,7 +3,7 @@
 #include "app/userprompt.h"
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 
 #include <cstdio>
 
@@ -33,10 +33,7 @@ constexpr std::array<qint64, 15> PositionScales{4194304, 2097152, 1048576, 52428
                                                 131072,  65536,   32768,   16384,  8192,
                                                 4096,    1024,    512,     256,    128};
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 } // namespace
 

@@ -6,7 +6,7 @@
 #include "link/drivecommands.h"
 #include "link/drivelink.h"
 #include "monitoritemtable.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 #include "samplestore.h"
 #include "typedreply.h"
 
@@ -17,10 +17,7 @@
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 const QString paragraph = QStringLiteral("\n\n");
 

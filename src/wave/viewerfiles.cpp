@@ -4,7 +4,7 @@
 #include "app/userprompt.h"
 #include "logconditions.h"
 #include "monitoritemtable.h"
-#include "resources/catalogue.h"
+#include "resources/cataloguetext.h"
 #include "samplestore.h"
 
 #include <QDir>
@@ -12,10 +12,7 @@
 
 namespace {
 
-QString text(int id)
-{
-    return Catalogue::instance().string(id);
-}
+using CatalogueText::text;
 
 const QString paragraph = QStringLiteral("\n\n");
 
